@@ -1,0 +1,1 @@
+// Placeholder translation unit: keeps a library target non-empty.

@@ -1,0 +1,24 @@
+// Character-set conversion through glibc iconv. Code page 936 text is
+// converted with the GB18030 converter, a superset of GBK, so every GBK byte
+// string round-trips and no character outside GBK is lost.
+// Thread-safe (each call opens its own converter); never throws.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvan {
+
+// Converts `text` from charset `from` to charset `to` (iconv names). Returns
+// nothing when a charset is unknown or the text holds an invalid sequence.
+std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to);
+
+// Lenient conversions: an invalid sequence is replaced by "?" per byte.
+std::string Cp936ToUtf8(std::string_view text);
+std::string Utf8ToCp936(std::string_view text);
+
+// True when the text is valid UTF-8 (the empty text included).
+bool IsValidUtf8(std::string_view text);
+
+}  // namespace korvan

@@ -1,0 +1,31 @@
+// Result-block extraction from an HTML page by an extraction spec, without an
+// HTML parser: the page is cut into tag and text pieces by the opening and
+// closing patterns, each piece gets its nesting depth, and the blocks at the
+// requested depth below the start piece are collected.
+// Pure and thread-safe; never throws on any input.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+
+#include "text/string_list2.h"
+
+namespace korvan {
+
+// The total bytes of the blocks taken from one page are bounded: collecting
+// stops once this many bytes (or kBlockBytesPageFactor times the page size,
+// whichever is larger) have been taken.
+inline constexpr std::size_t kBlockBytesFloor = 64u << 20;
+inline constexpr std::size_t kBlockBytesPageFactor = 16;
+
+// Returns the blocks in page order, tag 1 on the block flagged as the first
+// genuine result (at most one), 0 on the others; null when nothing is found
+// (empty start pattern, unusable pattern lists, no start piece, no block).
+// `open_list` and `close_list` are comma-separated pattern lists.
+std::unique_ptr<TStringList> ExtractBlocks(std::string_view page, std::string_view open_list,
+                                           std::string_view close_list,
+                                           std::string_view start_pattern,
+                                           std::string_view first_pattern, int depth);
+
+}  // namespace korvan

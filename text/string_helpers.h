@@ -1,0 +1,33 @@
+// Small pure byte-string helpers over code page 936 text. Thread-safe, never
+// throw.
+#pragma once
+
+#include <bitset>
+#include <string>
+#include <string_view>
+
+namespace korvan {
+
+// Replaces every occurrence of `old_text`, left to right, without rescanning
+// the replacement. Double-byte aware for code page 936: an occurrence that
+// would begin on the second byte of a two-byte character is not taken.
+// An empty `old_text` leaves the text unchanged.
+std::string ReplaceAll(std::string_view text, std::string_view old_text,
+                       std::string_view new_text);
+
+// Percent-encodes every byte except A-Z a-z 0-9 - . _ (blank is "%20").
+std::string UrlEncode(std::string_view text);
+
+using TByteSet = std::bitset<256>;
+
+// The text without the bytes that belong to `set`.
+std::string DeleteChars(std::string_view text, const TByteSet& set);
+
+// True when the text is a 32-bit signed decimal integer: leading blanks, an
+// optional sign, then 1 to 10 digits within range, nothing after.
+bool IsIntStr(std::string_view text);
+
+// Byte-wise lower-casing of "A" to "Z" only.
+std::string LowerAscii(std::string_view text);
+
+}  // namespace korvan
