@@ -18,18 +18,18 @@
 namespace korvan {
 
 struct TTheardParam {
-  std::string Name;         // display name, settings section, "搜索引擎" value
-  std::string Host;         // target host of the current worksheet, lower-cased
-  std::string UrlTemplate;  // with "[keyword]" and one page term like "[0,0,10]"
-  std::string ExtractSpec;  // five "|"-separated fields
-  std::string Enabled;      // "启用": comma-separated hosts, lower-cased
-  double RunDate = 0;       // days since 1899-12-30, fraction = time of day
+  std::string Name;                       // display name, settings section, "搜索引擎" value
+  std::string Host;                       // target host of the current worksheet, lower-cased
+  std::string UrlTemplate;                // with "[keyword]" and one page term like "[0,0,10]"
+  std::string ExtractSpec;                // five "|"-separated fields
+  std::string Enabled;                    // "启用": comma-separated hosts, lower-cased
+  double RunDate = 0;                     // days since 1899-12-30, fraction = time of day
   std::unique_ptr<TStringList> Keywords;  // owned; created by LoadSettings
   std::unique_ptr<TStringList> Results;   // owned; one entry per keyword line
   std::int32_t PerPage = 0;
   std::int32_t MaxCount = 0;
-  std::int32_t Timeout = 0;    // milliseconds
-  std::int32_t PauseTime = 0;  // milliseconds
+  std::int32_t Timeout = 0;     // milliseconds
+  std::int32_t PauseTime = 0;   // milliseconds
   std::uint8_t UseXmlHttp = 0;  // 0: server variant with limits; else client
   // Shared between the main thread and the engine's worker: true while no
   // worker is busy with the engine. Release on write, acquire on read.

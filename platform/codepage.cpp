@@ -55,9 +55,13 @@ std::optional<std::string> Convert(std::string_view text, const char* from, cons
 
 }  // namespace
 
-std::optional<std::string> ConvertCharset(std::string_view text, const char* from,
-                                          const char* to) {
+std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to) {
   return Convert(text, from, to, true);
+}
+
+std::optional<std::string> ConvertCharsetLenient(std::string_view text, const char* from,
+                                                 const char* to) {
+  return Convert(text, from, to, false);
 }
 
 std::string Cp936ToUtf8(std::string_view text) {

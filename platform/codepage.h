@@ -14,6 +14,11 @@ namespace korvan {
 // nothing when a charset is unknown or the text holds an invalid sequence.
 std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to);
 
+// Like ConvertCharset, but an invalid sequence becomes "?" per byte; nothing
+// only when a charset is unknown.
+std::optional<std::string> ConvertCharsetLenient(std::string_view text, const char* from,
+                                                 const char* to);
+
 // Lenient conversions: an invalid sequence is replaced by "?" per byte.
 std::string Cp936ToUtf8(std::string_view text);
 std::string Utf8ToCp936(std::string_view text);

@@ -1,0 +1,1 @@
+target_sources(korvan_engines PRIVATE default_engines.cpp int_text.cpp)

@@ -1,0 +1,62 @@
+// HTTP GET over a real client library (libcurl), one transfer per call.
+//
+// Get() never throws for a transfer problem (no name, no connection, a limit
+// exceeded, a TLS or protocol error, a body above kMaxBodyBytes): it returns
+// a response whose `completed` is false and whose `error` says why. It throws
+// HttpError only when the transfer cannot be set up at all (the library does
+// not initialise, or the URL is not an http/https address).
+// Thread-safe: every call uses its own handle. Call HttpGlobalInit() once on
+// the main thread before any other thread fetches.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace korvan {
+
+class HttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Limits of one transfer, in milliseconds; every value is finite and > 0.
+struct HttpLimits {
+  long ConnectMs;  // name resolution plus connecting (TLS handshake included)
+  long IdleMs;     // no byte moves for this long after connecting: failure
+  long TotalMs;    // the whole transfer, redirects included
+};
+
+// The limited variant: connect within `timeout_ms`, 3000 ms of inactivity,
+// `timeout_ms` + 30 s in all.
+HttpLimits ServerHttpLimits(long timeout_ms);
+// The variant without limits of the program's own: finite library-style
+// defaults so that a dead server cannot hold a thread forever.
+HttpLimits ClientHttpLimits();
+
+// A body larger than this (after content decoding) fails the transfer.
+inline constexpr std::size_t kMaxBodyBytes = 32u << 20;
+
+struct HttpResponse {
+  bool completed = false;    // the transfer ended without error
+  long status = 0;           // HTTP status of the last response
+  std::string body;          // raw body bytes after content decoding
+  std::string content_type;  // "Content-Type" of the last response
+  std::string date;          // "Date" header of the last response
+  std::string error;         // why the transfer failed (empty on success)
+};
+
+class HttpClient {
+ public:
+  virtual ~HttpClient() = default;
+  virtual HttpResponse Get(const std::string& url, const HttpLimits& limits) = 0;
+};
+
+// The process-wide libcurl client (stateless; safe from any thread).
+HttpClient& CurlHttpClient();
+
+// Initialises libcurl once; later calls do nothing. Throws HttpError when the
+// library cannot be initialised.
+void HttpGlobalInit();
+
+}  // namespace korvan

@@ -1,0 +1,184 @@
+#include <curl/curl.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+#include "platform/http_client.h"
+
+namespace korvan {
+
+namespace {
+
+constexpr long kIdleMs = 3000;
+constexpr long kServerExtraTotalMs = 30000;
+constexpr long kClientConnectMs = 60000;
+constexpr long kClientIdleMs = 60000;
+constexpr long kClientTotalMs = 300000;
+constexpr long kMaxRedirects = 10;
+constexpr const char* kUserAgent =
+    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/120.0.0.0 Safari/537.36";
+
+using Clock = std::chrono::steady_clock;
+
+// What the callbacks of one transfer share; lives on the caller's stack.
+struct Transfer {
+  std::string body;
+  bool too_large = false;
+  bool idle_exceeded = false;
+  bool connected = false;  // a connection is up and the request under way
+  Clock::time_point last_activity = Clock::now();
+  long idle_ms = kIdleMs;
+};
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const size_t n = size * count;
+  t->last_activity = Clock::now();
+  if (t->body.size() + n > kMaxBodyBytes) {
+    t->too_large = true;
+    return 0;  // aborts the transfer with CURLE_WRITE_ERROR
+  }
+  t->body.append(data, n);
+  return n;
+}
+
+size_t OnHeader(char*, size_t size, size_t count, void* user) {
+  static_cast<Transfer*>(user)->last_activity = Clock::now();
+  return size * count;
+}
+
+// Called once a connection is ready, before each request (redirects too):
+// from here on the inactivity limit applies.
+int OnConnected(void* user, char*, char*, int, int) {
+  auto* t = static_cast<Transfer*>(user);
+  t->connected = true;
+  t->last_activity = Clock::now();
+  return CURL_PREREQFUNC_OK;
+}
+
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* t = static_cast<Transfer*>(user);
+  if (!t->connected) return 0;  // the connect limit governs this phase
+  const auto idle =
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t->last_activity);
+  if (idle.count() >= t->idle_ms) {
+    t->idle_exceeded = true;
+    return 1;  // aborts the transfer with CURLE_ABORTED_BY_CALLBACK
+  }
+  return 0;
+}
+
+// Throws HttpError unless `url` is an absolute http or https address.
+void CheckUrl(const std::string& url) {
+  std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
+  if (!parsed) throw HttpError("cannot set up the HTTP request: out of memory");
+  if (curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) {
+    throw HttpError("cannot open the HTTP request: malformed address " + url);
+  }
+  char* scheme = nullptr;
+  bool web = false;
+  if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK) {
+    std::string s = scheme;
+    web = s == "http" || s == "https";
+  }
+  curl_free(scheme);
+  if (!web) throw HttpError("cannot open the HTTP request: not an http address " + url);
+}
+
+template <typename T>
+void SetOpt(CURL* curl, CURLoption option, T value) {
+  CURLcode rc = curl_easy_setopt(curl, option, value);
+  if (rc != CURLE_OK) {
+    throw HttpError(std::string("cannot set up the HTTP request: ") + curl_easy_strerror(rc));
+  }
+}
+
+class CurlClient : public HttpClient {
+ public:
+  HttpResponse Get(const std::string& url, const HttpLimits& limits) override {
+    CheckUrl(url);
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
+    if (!handle) throw HttpError("cannot set up the HTTP request: libcurl did not start");
+    CURL* curl = handle.get();
+    Transfer t;
+    t.idle_ms = limits.IdleMs;
+    char error[CURL_ERROR_SIZE] = {};
+
+    SetOpt(curl, CURLOPT_URL, url.c_str());
+    SetOpt(curl, CURLOPT_HTTPGET, 1L);
+    SetOpt(curl, CURLOPT_NOSIGNAL, 1L);
+    SetOpt(curl, CURLOPT_ERRORBUFFER, error);
+    SetOpt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    SetOpt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    SetOpt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    SetOpt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    SetOpt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    SetOpt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    SetOpt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    SetOpt(curl, CURLOPT_USERAGENT, kUserAgent);
+    SetOpt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.ConnectMs);
+    SetOpt(curl, CURLOPT_TIMEOUT_MS, limits.TotalMs);
+    SetOpt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
+    SetOpt(curl, CURLOPT_WRITEFUNCTION, OnBody);
+    SetOpt(curl, CURLOPT_WRITEDATA, &t);
+    SetOpt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
+    SetOpt(curl, CURLOPT_HEADERDATA, &t);
+    SetOpt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
+    SetOpt(curl, CURLOPT_PREREQDATA, &t);
+    SetOpt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    SetOpt(curl, CURLOPT_XFERINFODATA, &t);
+    SetOpt(curl, CURLOPT_NOPROGRESS, 0L);
+
+    HttpResponse response;
+    const CURLcode rc = curl_easy_perform(curl);
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    char* type = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+      response.content_type = type;
+    }
+    curl_header* date = nullptr;
+    if (curl_easy_header(curl, "Date", 0, CURLH_HEADER, -1, &date) == CURLHE_OK) {
+      response.date = date->value;
+    }
+    if (rc == CURLE_OK) {
+      response.completed = true;
+      response.body = std::move(t.body);
+    } else if (t.too_large || rc == CURLE_FILESIZE_EXCEEDED) {
+      response.error = "body larger than 32 MiB";
+    } else if (t.idle_exceeded) {
+      response.error = "no data moved for " + std::to_string(limits.IdleMs) + " ms";
+    } else {
+      response.error = error[0] ? error : curl_easy_strerror(rc);
+    }
+    return response;
+  }
+};
+
+}  // namespace
+
+HttpLimits ServerHttpLimits(long timeout_ms) {
+  if (timeout_ms < 1) timeout_ms = 1;
+  return HttpLimits{timeout_ms, kIdleMs, timeout_ms + kServerExtraTotalMs};
+}
+
+HttpLimits ClientHttpLimits() {
+  return HttpLimits{kClientConnectMs, kClientIdleMs, kClientTotalMs};
+}
+
+HttpClient& CurlHttpClient() {
+  static CurlClient client;
+  return client;
+}
+
+void HttpGlobalInit() {
+  static std::once_flag once;
+  static CURLcode result = CURLE_OK;
+  std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
+  if (result != CURLE_OK) {
+    throw HttpError(std::string("cannot start the HTTP library: ") + curl_easy_strerror(result));
+  }
+}
+
+}  // namespace korvan

@@ -1,0 +1,1 @@
+target_sources(korvan_query PRIVATE fetch_page.cpp)
