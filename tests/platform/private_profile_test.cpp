@@ -45,7 +45,7 @@ TEST(PrivateProfileTest, NamesMatchWithoutCaseAndTheFirstOneWins) {
 }
 
 TEST(PrivateProfileTest, CaseFoldingLeavesDoubleByteCharactersApart) {
-  // B0 41 and B0 61 are two different characters: the trail byte "A" must
+  // B0 41 (癆) and B0 61 (癮) are two different characters: the trail byte "A" must
   // not fold to "a".
   const auto ini = PrivateProfile::Parse("[\xB0\x41]\r\nk=upper\r\n[\xB0\x61]\r\nk=lower\r\n");
   EXPECT_EQ(ini.ReadString("\xB0\x41", "K"), "upper");
