@@ -1,3 +1,2 @@
 korvan_add_test(private_profile_test SOURCES private_profile_test.cpp LIBS korvan_platform)
 korvan_add_test(response_text_test SOURCES response_text_test.cpp LIBS korvan_platform)
-korvan_add_test(date_time_test SOURCES date_time_test.cpp LIBS korvan_platform)

@@ -5,7 +5,6 @@
 #include <iostream>
 
 #include "platform/http_client.h"
-#include "tests/support/elapsed.h"
 #include "tests/support/gzip.h"
 #include "tests/support/http_test_server.h"
 
@@ -13,10 +12,8 @@ namespace korvan {
 namespace {
 
 using testing::Stopwatch;
-using testing::TestHttpServer;
 
-// <DIV ID="X">百度 癆</DIV> in GBK; 癆 is B0 41, whose second byte is "A",
-// and comes back as B0 61.
+// <DIV ID="X">百度 癆</DIV>; 癆 is GBK B0 41, whose second byte "A" is lowered.
 const std::string kGbkPage = "<DIV ID=\"X\">\xB0\xD9\xB6\xC8 \xB0\x41</DIV>";
 const std::string kUtf8Page = "<DIV ID=\"X\">\xE7\x99\xBE\xE5\xBA\xA6 \xE7\x99\x86</DIV>";
 const std::string kLowered = "<div id=\"x\">\xB0\xD9\xB6\xC8 \xB0\x61</div>";
@@ -28,85 +25,106 @@ class FetchPageTest : public ::testing::Test {
     HttpGlobalInit();
   }
   FetchPageTest() {
-    server_.Timeout = 1000;
-    client_.UseXmlHttp = 1;
+    limited_.Timeout = 1000;
+    unlimited_.UseXmlHttp = 1;
   }
-  TTheardParam server_;  // the limited variant
-  TTheardParam client_;  // the variant without limits of its own
-  TestHttpServer http_;
+  void Serve(const std::string& path, int status, std::string body,
+             const std::string& type = "text/html", const std::string& encoding = "") {
+    http_.server().Get(path, [=](const httplib::Request&, httplib::Response& res) {
+      res.status = status;
+      if (!encoding.empty()) res.set_header("Content-Encoding", encoding);
+      res.set_content(body, type);
+    });
+  }
+  std::string Fetch(const std::string& path) { return FetchPage(limited_, http_.Url(path)); }
+
+  TTheardParam limited_;    // UseXmlHttp 0: the variant with time limits
+  TTheardParam unlimited_;  // UseXmlHttp 1
+  testing::TestHttpServer http_;
 };
 
 TEST_F(FetchPageTest, GbkAndUtf8PagesArriveAsTheSameLowerCasedBytes) {
-  http_.server().Get("/gbk", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(kGbkPage, "text/html; charset=GBK");
-  });
-  http_.server().Get("/utf8", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(kUtf8Page, "text/html; charset=utf-8");
-  });
-  http_.server().Get("/gz", [](const httplib::Request&, httplib::Response& res) {
-    res.set_header("Content-Encoding", "gzip");
-    res.set_content(testing::Gzip("<meta charset=gbk>" + kGbkPage), "application/octet-stream");
-  });
+  Serve("/gbk", 200, kGbkPage, "text/html; charset=GBK");
+  Serve("/utf8", 200, kUtf8Page, "text/html; charset=utf-8");
+  Serve("/gz", 200, testing::Gzip("<meta charset=gbk>" + kGbkPage), "application/octet-stream",
+        "gzip");
   http_.Start();
-  EXPECT_EQ(FetchPage(server_, http_.Url("/gbk")), kLowered);
-  EXPECT_EQ(FetchPage(server_, http_.Url("/utf8")), kLowered);
-  EXPECT_EQ(FetchPage(client_, http_.Url("/utf8")), kLowered);
-  EXPECT_EQ(FetchPage(server_, http_.Url("/gz")), "<meta charset=gbk>" + kLowered);
+  EXPECT_EQ(Fetch("/gbk"), kLowered);
+  EXPECT_EQ(Fetch("/utf8"), kLowered);
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")), kLowered);
+  EXPECT_EQ(Fetch("/gz"), "<meta charset=gbk>" + kLowered);
 }
 
-TEST_F(FetchPageTest, EveryAnswerButA200WithABodyIsEmpty) {
-  http_.server().Get("/404", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("<p>gone</p>", "text/html");
+TEST_F(FetchPageTest, OnlyA200WithABodyWithinTheCapsCounts) {
+  Serve("/404", 404, "<p>gone</p>");
+  Serve("/500", 500, "<p>broken</p>");
+  Serve("/empty", 200, "");
+  Serve("/huge", 200, std::string(kMaxBodyBytes + 1, 'H'), "application/octet-stream");
+  Serve("/bomb", 200, testing::Gzip(std::string(kMaxBodyBytes + 1, 'B')),
+        "application/octet-stream", "gzip");
+  Serve("/at-cap", 200, testing::Gzip(std::string(kMaxBodyBytes, 'C')), "application/octet-stream",
+        "gzip");
+  // /hop/N redirects to /hop/N-1; /hop/0 answers.
+  http_.server().Get(R"(/hop/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+    const int n = std::stoi(req.matches[1]);
+    if (n == 0) res.set_content("<B>Here</B>", "text/html");
+    if (n > 0) res.set_redirect("/hop/" + std::to_string(n - 1));
   });
-  http_.server().Get("/500", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 500;
-    res.set_content("<p>broken</p>", "text/html");
-  });
-  http_.server().Get("/empty", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("", "text/html");
-  });
-  http_.server().Get("/redirect", [](const httplib::Request&, httplib::Response& res) {
-    res.set_redirect("/target");
-  });
-  http_.server().Get("/target", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<B>Found</B>", "text/html");
-  });
-  http_.server().Get("/huge", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content(std::string(kMaxBodyBytes + 1, 'H'), "application/octet-stream");
+  http_.server().Get("/to-file", [](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect("file:///etc/passwd");
   });
   http_.Start();
-  EXPECT_EQ(FetchPage(server_, http_.Url("/404")), "");
-  EXPECT_EQ(FetchPage(server_, http_.Url("/500")), "");
-  EXPECT_EQ(FetchPage(server_, http_.Url("/empty")), "");
-  EXPECT_EQ(FetchPage(server_, http_.Url("/redirect")), "<b>found</b>");
-  EXPECT_EQ(FetchPage(server_, http_.Url("/huge")), "");
+  EXPECT_EQ(Fetch("/404"), "");
+  EXPECT_EQ(Fetch("/500"), "");
+  EXPECT_EQ(Fetch("/empty"), "");
+  EXPECT_EQ(Fetch("/huge"), "");
+  EXPECT_EQ(Fetch("/bomb"), "");
+  EXPECT_EQ(Fetch("/at-cap").size(), kMaxBodyBytes);
+  EXPECT_EQ(Fetch("/hop/10"), "<b>here</b>");
+  EXPECT_EQ(Fetch("/hop/11"), "");
+  EXPECT_EQ(Fetch("/to-file"), "");  // a transfer failure, not an exception
 }
 
 TEST_F(FetchPageTest, TheLimitedVariantGivesUpOnSilentAndStalledServers) {
   testing::SilentListener silent;
   Stopwatch idle;
-  EXPECT_EQ(FetchPage(server_, silent.Url("/s?wd=x")), "");
+  EXPECT_EQ(FetchPage(limited_, silent.Url("/s?wd=x")), "");
   const long idle_ms = idle.ElapsedMs();
-  std::cout << "[measured] FetchPage, server that never answers: empty after " << idle_ms
-            << " ms\n";
+  std::cout << "[measured] server never answers: empty after " << idle_ms << " ms\n";
   EXPECT_GE(idle_ms, 3000);
   EXPECT_LT(idle_ms, 6000);
 
   testing::StalledListener stalled;
-  server_.Timeout = 1500;
+  limited_.Timeout = 1500;
   Stopwatch connect;
-  EXPECT_EQ(FetchPage(server_, stalled.Url("/s?wd=x")), "");
+  EXPECT_EQ(FetchPage(limited_, stalled.Url("/s?wd=x")), "");
   const long connect_ms = connect.ElapsedMs();
-  std::cout << "[measured] FetchPage, connection never completed (Timeout 1500): empty after "
-            << connect_ms << " ms\n";
+  std::cout << "[measured] connection never completes, Timeout 1500: empty after " << connect_ms
+            << " ms\n";
   EXPECT_GE(connect_ms, 1400);
   EXPECT_LT(connect_ms, 3000);
 }
 
+TEST_F(FetchPageTest, ASlowButSteadyServerIsNotCutOff) {
+  // One byte a second for five seconds: never 3000 ms without data.
+  http_.server().Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+    res.set_chunked_content_provider(
+        "application/octet-stream", [](size_t offset, httplib::DataSink& sink) {
+          if (offset > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+          return offset == 5 ? (sink.done(), true) : sink.write("Z", 1);
+        });
+  });
+  http_.Start();
+  Stopwatch watch;
+  EXPECT_EQ(Fetch("/slow"), "zzzzz");
+  std::cout << "[measured] one byte a second: complete after " << watch.ElapsedMs() << " ms\n";
+  EXPECT_GE(watch.ElapsedMs(), 4500);
+}
+
 TEST_F(FetchPageTest, AnAddressThatCannotBeOpenedThrows) {
-  EXPECT_THROW(FetchPage(server_, "gopher://127.0.0.1/"), HttpError);
-  EXPECT_THROW(FetchPage(client_, ""), HttpError);
+  EXPECT_THROW(FetchPage(limited_, "gopher://127.0.0.1/"), HttpError);
+  EXPECT_THROW(FetchPage(unlimited_, "no scheme"), HttpError);
+  EXPECT_THROW(FetchPage(unlimited_, ""), HttpError);
 }
 
 }  // namespace

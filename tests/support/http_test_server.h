@@ -1,13 +1,11 @@
 // Loopback servers for tests that talk HTTP.
 //
 // TestHttpServer: a cpp-httplib server on 127.0.0.1 at a free port. Register
-// handlers through server() first, then Start(); the server runs on its own
-// thread until the object is destroyed. Handlers run on server threads, so
-// state they share with the test must be atomic or locked.
-// SilentListener: a listening socket that is never served; connections
-// complete (the kernel accepts them) but no byte is ever answered.
-// StalledListener: a listening socket whose accept queue is full, so a new
-// connection attempt is never completed.
+// handlers through server() first, then Start(); it serves on its own thread
+// until destroyed, so state that handlers share with the test must be atomic
+// or locked. SilentListener: connections complete (the kernel accepts them)
+// but nothing is ever answered. StalledListener: its accept queue is full, so
+// a connection attempt never completes.
 #pragma once
 
 #include <arpa/inet.h>
@@ -24,8 +22,7 @@
 
 namespace korvan::testing {
 
-// Sends http(s) addresses straight to the loopback servers whatever the
-// environment of the test run says.
+// Keeps a proxy set in the environment of the test run away from loopback.
 inline void ClearProxyEnvironment() {
   for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
                            "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
@@ -33,35 +30,27 @@ inline void ClearProxyEnvironment() {
   }
 }
 
+inline std::string LoopbackUrl(int port, const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(port) + path;
+}
+
 class TestHttpServer {
  public:
-  TestHttpServer() = default;
-  TestHttpServer(const TestHttpServer&) = delete;
-  TestHttpServer& operator=(const TestHttpServer&) = delete;
   ~TestHttpServer() {
     server_.stop();
     if (thread_.joinable()) thread_.join();
   }
-
   httplib::Server& server() { return server_; }
-
   void Start() {
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!server_.is_running()) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        throw std::runtime_error("loopback server did not start");
-      }
+    for (int i = 0; !server_.is_running(); ++i) {
+      if (i > 10000) throw std::runtime_error("loopback server did not start");
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-
-  int port() const { return port_; }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
+  std::string Url(const std::string& path) const { return LoopbackUrl(port_, path); }
 
  private:
   httplib::Server server_;
@@ -77,33 +66,25 @@ class LoopbackListener {
     if (client_ >= 0) close(client_);
     if (fd_ >= 0) close(fd_);
   }
-  int port() const { return port_; }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
+  std::string Url(const std::string& path) const { return LoopbackUrl(port_, path); }
 
  protected:
-  explicit LoopbackListener(int backlog) {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  // With `fill_queue`, the backlog is 0 and one never-accepted client fills it.
+  explicit LoopbackListener(bool fill_queue) {
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
-    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(fd_, backlog) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    auto* sa = reinterpret_cast<sockaddr*>(&addr);
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd_ < 0 || bind(fd_, sa, sizeof addr) != 0 || listen(fd_, fill_queue ? 0 : 16) != 0 ||
+        getsockname(fd_, sa, &len) != 0) {
       throw std::runtime_error("cannot open a loopback listener");
     }
     port_ = ntohs(addr.sin_port);
-  }
-  // Connects one client that is never accepted; it fills a backlog of 0.
-  void FillAcceptQueue() {
+    if (!fill_queue) return;
     client_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port_));
-    if (client_ < 0 || connect(client_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (client_ < 0 || connect(client_, sa, sizeof addr) != 0) {
       throw std::runtime_error("cannot fill the accept queue");
     }
   }
@@ -114,14 +95,24 @@ class LoopbackListener {
   int port_ = 0;
 };
 
-class SilentListener : public LoopbackListener {
- public:
-  SilentListener() : LoopbackListener(16) {}
+struct SilentListener : LoopbackListener {
+  SilentListener() : LoopbackListener(false) {}
+};
+struct StalledListener : LoopbackListener {
+  StalledListener() : LoopbackListener(true) {}
 };
 
-class StalledListener : public LoopbackListener {
+// Wall-clock milliseconds since construction.
+class Stopwatch {
  public:
-  StalledListener() : LoopbackListener(0) { FillAcceptQueue(); }
+  long ElapsedMs() const {
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start_)
+                                 .count());
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace korvan::testing
