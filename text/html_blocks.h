@@ -27,6 +27,15 @@ inline std::size_t BlockBytesBound(std::size_t page_size) {
   return std::max(kBlockBytesFloor, kBlockBytesPageFactor * page_size);
 }
 
+// Fills `pieces` with the tag and text pieces of `page`, the tag slot holding
+// each piece's nesting depth (a blanked stray close is an empty item). The
+// pieces are copies, bounded like the blocks by BlockBytesBound(page size):
+// past it the list ends early (only patterns that begin with the wildcard
+// token, which repeat the text, can get there).
+// REQUIRES: pieces != nullptr, opens.Count() == closes.Count()
+void SplitTagPieces(std::string_view page, TStringList* pieces, const TStringList& opens,
+                    const TStringList& closes);
+
 // Returns the blocks in page order, tag 1 on the block flagged as the first
 // genuine result (at most one), 0 on the others; null when nothing is found
 // (empty start pattern, unusable pattern lists, no start piece, no block).
