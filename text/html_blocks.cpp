@@ -128,11 +128,7 @@ void SplitTagPieces(std::string_view page, TStringList* pieces, const TStringLis
   assert(pieces != nullptr);
   assert(opens.Count() == closes.Count());
   pieces->Clear();
-  const std::size_t budget = BlockBytesBound(page.size());
-  std::size_t total = 0;
   for (const TTagPiece& piece : CutTagPieces(page, opens, closes)) {
-    total += piece.Text.size();
-    if (total > budget) return;
     pieces->Add(std::string(piece.Text), piece.Depth);
   }
 }

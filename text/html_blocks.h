@@ -29,9 +29,10 @@ inline std::size_t BlockBytesBound(std::size_t page_size) {
 
 // Fills `pieces` with the tag and text pieces of `page`, the tag slot holding
 // each piece's nesting depth (a blanked stray close is an empty item). The
-// pieces are copies, bounded like the blocks by BlockBytesBound(page size):
-// past it the list ends early (only patterns that begin with the wildcard
-// token, which repeat the text, can get there).
+// pieces are copies. A pattern that begins with the wildcard token matches
+// from the start of every piece it cuts, so its pieces repeat the text; a
+// cutting pass stops cutting once its pieces add up to BlockBytesBound(page
+// size) bytes (the piece being cut loses its rest, later pieces stay uncut).
 // REQUIRES: pieces != nullptr, opens.Count() == closes.Count()
 void SplitTagPieces(std::string_view page, TStringList* pieces, const TStringList& opens,
                     const TStringList& closes);

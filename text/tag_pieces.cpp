@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "text/cut_out.h"
+#include "text/html_blocks.h"
 #include "text/wildcard.h"
 
 namespace korvan {
@@ -15,16 +16,19 @@ bool MatchesAreTheTags(std::string_view pattern) {
   return !pattern.empty() && !pattern.starts_with(kWildToken) && !pattern.ends_with(kWildToken);
 }
 
-void CutBy(std::string_view pattern, std::vector<TTagPiece>& pieces) {
+void CutBy(std::string_view pattern, std::size_t budget, std::vector<TTagPiece>& pieces) {
   std::vector<TTagPiece> next;
   next.reserve(pieces.size() + pieces.size() / 2 + 16);
   const bool exact = MatchesAreTheTags(pattern);
+  std::size_t total = 0;
   for (const TTagPiece& piece : pieces) {
-    if (piece.Tag) {
+    if (piece.Tag || total > budget) {
       next.push_back(piece);
       continue;
     }
     SplitKeep(piece.Text, pattern, 1, [&](std::string_view part, bool is_match) {
+      total += part.size();
+      if (total > budget) return false;
       const bool tag = (exact && is_match) || (!exact && IsWildMatch(part, pattern));
       next.push_back(TTagPiece{part, 0, tag});
       return true;
@@ -48,8 +52,9 @@ std::vector<TTagPiece> CutTagPieces(std::string_view page, const TStringList& op
   std::vector<TTagPiece> pieces;
   if (page.empty()) return pieces;
   pieces.push_back(TTagPiece{page, 0, false});
-  for (const auto& close : closes.Items()) CutBy(close.Text, pieces);
-  for (const auto& open : opens.Items()) CutBy(open.Text, pieces);
+  const std::size_t budget = BlockBytesBound(page.size());
+  for (const auto& close : closes.Items()) CutBy(close.Text, budget, pieces);
+  for (const auto& open : opens.Items()) CutBy(open.Text, budget, pieces);
 
   // The opening tag of every open element, innermost last; its size is the
   // current depth. The nearest earlier piece one level up is always the

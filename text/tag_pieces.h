@@ -24,6 +24,10 @@ struct TTagPiece {
 // current depth, after which the depth grows by one; a closing tag that pairs
 // with the innermost open element's opening pattern the depth of that opening
 // tag; any other closing tag is a stray, blanked, at the current depth.
+// A pattern that begins with the wildcard token matches from the start of the
+// piece it cuts, so its pieces overlap; a cutting pass stops cutting once its
+// pieces add up to BlockBytesBound(page size) (the piece being cut loses its
+// rest, later pieces stay uncut), which keeps every later scan bounded.
 // REQUIRES: opens.Count() == closes.Count()
 std::vector<TTagPiece> CutTagPieces(std::string_view page, const TStringList& opens,
                                     const TStringList& closes);
