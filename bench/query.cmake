@@ -1,0 +1,4 @@
+pkg_check_modules(KORVAN_BENCH_HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+add_executable(query_bench query_bench.cpp)
+korvan_target_settings(query_bench)
+target_link_libraries(query_bench PRIVATE korvan_query PkgConfig::KORVAN_BENCH_HTTPLIB)
