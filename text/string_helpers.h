@@ -12,8 +12,7 @@ namespace korvan {
 // the replacement. Double-byte aware for code page 936: an occurrence that
 // would begin on the second byte of a two-byte character is not taken.
 // An empty `old_text` leaves the text unchanged.
-std::string ReplaceAll(std::string_view text, std::string_view old_text,
-                       std::string_view new_text);
+std::string ReplaceAll(std::string_view text, std::string_view old_text, std::string_view new_text);
 
 // Percent-encodes every byte except A-Z a-z 0-9 - . _ (blank is "%20").
 std::string UrlEncode(std::string_view text);

@@ -3,6 +3,8 @@
 // TStringList is the ordinary list used everywhere (keywords, results, block
 // lists). TStringList2 adds splitting at a whole delimiter string: every item
 // is trimmed of blanks and control bytes (<= 32) and empty items are dropped.
+// A list that was never given a delimiter string splits comma-separated text
+// with double-quoted items instead.
 // Not thread-safe; the creator owns the list, the list owns its items.
 #pragma once
 
@@ -63,6 +65,8 @@ class TStringList2 : public TStringList {
   void SetDelimiter(char delimiter) { delimiter_ = delimiter; }
 
  private:
+  void SetCommaText(std::string_view text);
+
   char delimiter_ = ',';
   std::string delimiter_str_;
 };

@@ -1,0 +1,1 @@
+target_sources(korvan_base PRIVATE cut_out.cpp)
