@@ -3,7 +3,11 @@
 // The server runs in a child process, so the CPU time measured here is the
 // tool's alone. The same number of requests made by one curl process (one
 // URL list) is the reference.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,9 +18,10 @@
 #include <thread>
 
 #include "platform/codepage.h"
+#include "platform/http_client.h"
 #include "query/query_thread.h"
 #include "query/thread_strings.h"
-#include "tests/support/loopback_server.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/result_pages.h"
 
 namespace {
@@ -48,34 +53,62 @@ double CpuSeconds(const rusage& r) {
   return r.ru_utime.tv_sec + r.ru_stime.tv_sec + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
-// Serves the page of each shape by the first letter of the path; runs until
-// killed. Writes the port to `port_pipe`.
-[[noreturn]] void ServeForever(int port_pipe) {
+// A plain HTTP/1.1 responder: one thread per connection, keep-alive, no
+// compression, no logging, so that it answers at once. Serves the page of
+// each shape by the first letter of the path; runs until killed. Writes its
+// base URL to `url_pipe`.
+[[noreturn]] void ServeForever(int url_pipe) {
   using testing::HostsWith;
-  const std::string pages[4] = {
+  static const std::string pages[4] = {
       testing::BaiduShapedPage(HostsWith("www.target.com", {})),
       testing::GoogleShapedPage(HostsWith("www.target.com", {})),
       testing::So360ShapedPage(HostsWith("www.target.com", {})),
       testing::TaobaoShapedPage(HostsWith("www.target.com", {}, 40)),
   };
-  testing::LoopbackServer server([&](const std::string& target, const httplib::Params&) {
-    switch (target.size() > 1 ? target[1] : 0) {
-      case 'b':
-        return testing::Reply{200, pages[0]};
-      case 'g':
-        return testing::Reply{200, pages[1]};
-      case 's':
-        return testing::Reply{200, pages[2]};
-      case 't':
-        return testing::Reply{200, pages[3]};
-      default:
-        return testing::Reply{404, ""};
-    }
-  });
-  std::string url = server.BaseUrl();
-  if (write(port_pipe, url.data(), url.size()) < 0) _exit(1);
-  close(port_pipe);
-  while (true) pause();
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&addr), len) != 0 || listen(listener, 128) != 0 ||
+      getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    _exit(1);
+  }
+  std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+  if (write(url_pipe, url.data(), url.size()) < 0) _exit(1);
+  close(url_pipe);
+  while (true) {
+    int fd = accept(listener, nullptr, nullptr);
+    if (fd < 0) continue;
+    std::thread([fd] {
+      int one = 1;
+      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      std::string in;
+      char buf[4096];
+      while (true) {
+        size_t end = in.find("\r\n\r\n");
+        if (end == std::string::npos) {
+          ssize_t n = read(fd, buf, sizeof buf);
+          if (n <= 0) break;
+          in.append(buf, static_cast<size_t>(n));
+          continue;
+        }
+        size_t slash = in.find('/');
+        char kind = slash + 1 < in.size() ? in[slash + 1] : 0;
+        in.erase(0, end + 4);
+        const std::string& body = kind == 'b'   ? pages[0]
+                                  : kind == 'g' ? pages[1]
+                                  : kind == 's' ? pages[2]
+                                                : pages[3];
+        std::string out =
+            "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n"
+            "Content-Length: " +
+            std::to_string(body.size()) + "\r\n\r\n" + body;
+        if (write(fd, out.data(), out.size()) < 0) break;
+      }
+      close(fd);
+    }).detach();
+  }
 }
 
 struct Run {
@@ -182,6 +215,8 @@ int main() {
   if (n <= 0) return 1;
   const std::string base_url(buf, static_cast<size_t>(n));
 
+  testing::ClearProxyEnvironment();
+  HttpGlobalInit();
   Run tool = RunWorkers(base_url);
   Run curl = RunCurl(base_url);
   Print("korvan", tool);
