@@ -1,0 +1,1 @@
+target_sources(korvan_platform PRIVATE console_input_posix.cpp console_input_script.cpp)

@@ -1,0 +1,1 @@
+korvan_add_test(console_input_test SOURCES console_input_test.cpp LIBS korvan_platform util)
