@@ -1,0 +1,80 @@
+// The keyword workbook as a database of tables: one table per worksheet,
+// whose first row holds the field names and whose further rows (up to the last
+// row that holds a non-empty cell) are the records.
+//
+// Texts crossing this interface are code page 936 bytes. Every failure
+// (connecting, listing, opening, reading or writing a field, appending,
+// storing, saving) throws WorkbookError with a message a user can act on.
+// Changes are saved when a table is closed and when the connection is closed;
+// a save replaces the file atomically and keeps a backup of the original
+// before the first save of the process. The connection holds an exclusive
+// lock on the workbook while open. Main thread only; not thread-safe.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/workbook/workbook_file.h"
+
+namespace korvan {
+
+struct TableSchemaEntry {
+  std::string TableType;  // "TABLE" for every worksheet
+  std::string TableName;  // the sheet name, "." written as "#", then "$"
+};
+
+class WorkbookConnection {
+ public:
+  WorkbookConnection();
+  ~WorkbookConnection();  // closes (saving) if still open; never throws
+  WorkbookConnection(const WorkbookConnection&) = delete;
+  WorkbookConnection& operator=(const WorkbookConnection&) = delete;
+
+  // Opens the workbook named by the "Data Source=" item of the connection
+  // string (the path as the settings hold it, code page 936).
+  void Open(const std::string& connection_string);
+  bool IsOpen() const;
+  // The worksheets in workbook order.
+  std::vector<TableSchemaEntry> TableSchema() const;
+  // Saves pending changes and releases the workbook and its lock.
+  void Close();
+
+ private:
+  friend class WorkbookTable;
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+class WorkbookTable {
+ public:
+  explicit WorkbookTable(WorkbookConnection& connection);
+  ~WorkbookTable();  // closes if open; never throws
+
+  void SetTableName(const std::string& name);  // a listed TableName
+  void Open();
+  void Close();  // saves the workbook when this table changed it
+
+  int FieldCount() const;
+  std::string FieldName(int index) const;  // 0-based
+
+  void MoveLast();
+  void MovePrevious();
+  bool Bof() const;  // positioned before the first record
+
+  // The current record's field as text: a string as it is, a number as its
+  // shortest decimal text, a date-formatted number as "yyyy/mm/dd", empty
+  // for an empty cell. An unknown field name throws.
+  std::string GetText(const std::string& field) const;
+  void SetText(const std::string& field, const std::string& text);
+
+  void AddNew();  // appends a record that becomes the last one
+  void Edit();    // edits the current record
+  void Update();  // stores the appended or edited record
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace korvan
