@@ -88,6 +88,9 @@ int ReadMenuChoice() {
 }
 
 int ShowEndScreen(std::int32_t section_count) {
+  // The menu is printed only once no watcher reads the console, so that a
+  // key typed as soon as the menu shows goes to the menu.
+  TEscKeyThread::WaitUntilNoneRunning();
   PrintEndScreen(section_count);
   return ReadMenuChoice();
 }

@@ -29,7 +29,8 @@ int MenuChoiceOfKey(std::uint16_t code);
 // never waits on a closed input.
 int ReadMenuChoice();
 
-// PrintEndScreen, then ReadMenuChoice.
+// Waits until no Esc watcher reads the console, then PrintEndScreen and
+// ReadMenuChoice.
 int ShowEndScreen(std::int32_t section_count);
 
 }  // namespace korvan

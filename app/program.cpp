@@ -94,8 +94,8 @@ struct Workbook {
   StopFlag.store(true, std::memory_order_release);
   workbook.table.reset();  // closes the table; never throws
   workbook.sheet_names.reset();
+  TEscKeyThread::WaitUntilNoneRunning();  // Enter must reach this wait
   PrintLine(T().workbook_failed);
-  TEscKeyThread::WaitUntilNoneRunning();
   WaitForEnterKey();
   try {
     if (workbook.connection) workbook.connection->Close();

@@ -78,7 +78,7 @@ class FirstRunAndMenuReruns(E2eCase):
             ("site-a.test", [k.HEADER + kws_a]),
             ("site-b.test", [k.HEADER + ["one", "two"]]),
         ])
-        original = open(self.folder.workbook, "rb").read()
+        original = k.read_bytes(self.folder.workbook)
         self.folder.write_ini(engines={
             "Alpha": {"启用": "site-a.test, site-b.test"},
             "Beta": {"启用": "SITE-A.test"},
@@ -111,7 +111,7 @@ class FirstRunAndMenuReruns(E2eCase):
         self.assertEqual(w.keyword_requests(ALPHA).count("green"), 1)
         self.assertEqual(w.keyword_requests(BETA).count("green"), 2)
         # The backup of the original sits beside the workbook.
-        self.assertEqual(open(self.folder.workbook + ".bak", "rb").read(), original)
+        self.assertEqual(k.read_bytes(self.folder.workbook + ".bak"), original)
 
         before = len(run.lines)
         with w.lock:

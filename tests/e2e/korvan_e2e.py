@@ -36,8 +36,10 @@ def engine_block(name, host):
 def param_page(engines, exit_url="", latest="", menu0="", menu1="", notice=""):
     """The parameter page text: the prelude lines, then one block per
     (name, host) engine."""
-    prelude = ["korvan parameters", exit_url or "-", latest or "-", menu0 or "-", menu1 or "-",
-               notice or "-"]
+    prelude = ["korvan parameters", exit_url, latest, menu0, menu1, notice]
+    while prelude[-1] == "":  # empty lines do not count: end the prelude early
+        prelude.pop()
+    assert "" not in prelude, "an empty text can only end the prelude"
     text = "\r\n".join(prelude) + "\r\n"
     return text + "".join(engine_block(n, h) for n, h in engines)
 
@@ -181,6 +183,11 @@ def write_xlsx(path, sheets):
     book.save(path)
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def cell_text(value):
     if isinstance(value, float) and value.is_integer():
         return str(int(value))
@@ -286,7 +293,8 @@ class Korvan:
         while True:
             left = self.deadline - time.monotonic()
             if left <= 0:
-                raise AssertionError("time limit waiting for %r" % (what or predicate))
+                raise AssertionError("time limit waiting for %r; output:\n%s" % (
+                    what or predicate, "\n".join(self.lines[-40:])))
             try:
                 line = self.new_lines.get(timeout=left)
             except queue.Empty:
