@@ -310,8 +310,11 @@ class Korvan:
         return self.wait_line(lambda line: line == " 3 : 全部重查", "the menu")
 
     def send(self, data):
-        self.proc.stdin.write(data)
-        self.proc.stdin.flush()
+        try:
+            self.proc.stdin.write(data)
+            self.proc.stdin.flush()
+        except BrokenPipeError:
+            pass  # it ended; the caller's checks say whether it should have
 
     def close_input(self):
         if self.proc.stdin:
@@ -334,6 +337,12 @@ class Korvan:
             time.sleep(0.01)
         self.killer.cancel()
         self.reader.join(timeout=10)
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            if pipe:
+                try:
+                    pipe.close()
+                except OSError:
+                    pass
         return self.returncode
 
     def output(self):
