@@ -61,6 +61,8 @@ int DisplayColumns(std::string_view text) {
 std::string ConsoleCharset() {
   static const std::string charset = [] {
     std::setlocale(LC_ALL, "");
+    // Numbers are written and read the same whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
     const char* name = nl_langinfo(CODESET);
     if (name == nullptr || *name == '\0' || std::strcmp(name, "ANSI_X3.4-1968") == 0) {
       return std::string("UTF-8");

@@ -35,7 +35,7 @@ std::string SanitizeConsoleText(std::string_view text);
 int DisplayColumns(std::string_view text);
 
 // The character set the locale names (nl_langinfo(CODESET) after
-// setlocale(LC_ALL, "")), as an iconv name; "UTF-8" for the plain C locale,
+// setlocale(LC_ALL, ""); LC_NUMERIC stays "C"), as an iconv name; "UTF-8" for the plain C locale,
 // whose terminal is almost always a UTF-8 one today.
 std::string ConsoleCharset();
 

@@ -253,6 +253,37 @@ class MissingWorkbook(E2eCase):
         self.assertEqual(run.lines[-1], "Excel文件不存在，请检查！按Enter键退出程序...")
 
 
+class WorkbookCannotBeOpened(E2eCase):
+    """A workbook that an office suite has open, or that is no workbook at
+    all, ends in "Excel文件打开失败！按Enter键退出..." after Enter, exit code
+    0, and the file is left as it was."""
+
+    def test_locked_and_garbage_workbooks(self):
+        self.folder.write_workbook([("site-f.test", [k.HEADER + ["kw"]])])
+        self.folder.write_ini(engines={"Alpha": {"启用": "site-f.test"}})
+        original = k.read_bytes(self.folder.workbook)
+        lock = os.path.join(self.folder.dir, ".~lock.关键字.xls#")
+        with open(lock, "w") as f:
+            f.write("someone,on,a desktop\n")
+        run = self.start()
+        run.wait_line("Excel文件打开失败！按Enter键退出...")
+        time.sleep(0.3)
+        self.assertIsNone(run.proc.poll(), "did not wait for Enter")
+        run.send(b"\n")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(k.read_bytes(self.folder.workbook), original)
+        self.assertEqual(self.web.keyword_requests(ALPHA), [])
+
+        os.remove(lock)
+        garbage = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + os.urandom(3000)
+        with open(self.folder.workbook, "wb") as f:
+            f.write(garbage)
+        run = self.start(stdin=k.subprocess.DEVNULL)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(run.lines[-1], "Excel文件打开失败！按Enter键退出...")
+        self.assertEqual(k.read_bytes(self.folder.workbook), garbage)
+
+
 class ParamPageUnreachable(E2eCase):
     """Without the parameter page the four built-in engines are used, the run
     date is the local clock, and the supported-engines line lists them."""
