@@ -33,15 +33,9 @@ void SetAttribute(pugi::xml_node node, const char* name, const std::string& valu
   attribute.set_value(value.c_str());
 }
 
-// Moves `node` to the end of the <c> elements of `parent`, before an
-// extLst that must stay last.
-void MoveToEnd(pugi::xml_node parent, pugi::xml_node node) {
-  pugi::xml_node ext = XlsxChild(parent, "extLst");
-  if (ext) {
-    parent.insert_move_before(node, ext);
-  } else {
-    parent.append_move(node);
-  }
+// An extLst must stay the last child of a row, after cells moved to its end.
+void KeepExtensionsLast(pugi::xml_node row) {
+  if (pugi::xml_node ext = XlsxChild(row, "extLst")) row.append_move(ext);
 }
 
 class SheetRewriter {
@@ -86,7 +80,7 @@ class SheetRewriter {
     std::vector<Placed> merged;
     for (Placed& row : rows_) {
       if (!merged.empty() && merged.back().index == row.index) {
-        while (pugi::xml_node cell = XlsxChild(row.node, "c")) MoveToEnd(merged.back().node, cell);
+        while (pugi::xml_node cell = XlsxChild(row.node, "c")) merged.back().node.append_move(cell);
         data_.remove_child(row.node);
       } else {
         merged.push_back(row);
@@ -100,6 +94,7 @@ class SheetRewriter {
   }
 
   void OrderCells(Placed row) {
+    KeepExtensionsLast(row.node);
     std::vector<Placed> cells = CellsOf(row);
     if (Ascending(cells)) return;
     std::stable_sort(cells.begin(), cells.end(), ByIndex);
@@ -107,9 +102,10 @@ class SheetRewriter {
       if (i + 1 < cells.size() && cells[i + 1].index == cells[i].index) {
         row.node.remove_child(cells[i].node);
       } else {
-        MoveToEnd(row.node, cells[i].node);
+        row.node.append_move(cells[i].node);
       }
     }
+    KeepExtensionsLast(row.node);
   }
 
   std::vector<Placed> CellsOf(const Placed& row) const {

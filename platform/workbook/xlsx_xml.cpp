@@ -19,6 +19,12 @@ struct StringWriter : pugi::xml_writer {
 }  // namespace
 
 XlsxXmlPart::XlsxXmlPart(std::string bytes, const std::string& where) : bytes_(std::move(bytes)) {
+  std::size_t markup = 0;
+  for (char c : bytes_) markup += c == '<' || c == '=';
+  if (markup > kXlsxMaxMarkup) {
+    throw WorkbookError(where + ": the part is too large to read (more than " +
+                        std::to_string(kXlsxMaxMarkup) + " elements and attributes)");
+  }
   pugi::xml_parse_result result =
       doc_.load_buffer_inplace(bytes_.data(), bytes_.size(), kParseOptions, pugi::encoding_auto);
   if (!result) {

@@ -5,11 +5,18 @@
 // Not thread-safe per document. Parse failures throw WorkbookError.
 #pragma once
 
+#include <cstddef>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
 
 namespace korvan {
+
+// The most markup ("<" and "=") a part may hold. A parsed document takes
+// some 50 bytes per element and attribute, so this bounds the memory that a
+// small but dense part could claim (legitimate sheets stay far below it:
+// about 6 per cell).
+inline constexpr std::size_t kXlsxMaxMarkup = std::size_t{16} << 20;
 
 // One parsed part. The document is parsed in place and points into `bytes_`,
 // so the two live and move together.
