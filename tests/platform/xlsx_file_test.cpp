@@ -297,6 +297,8 @@ TEST_F(XlsxFileTest, DamagedAndHostileFilesAreCleanFailures) {
   std::string bomb = dir_.Path("bomb.xlsx");
   Fixture({"bomb", made_, bomb, sheet, "201"});
   open_fails(bomb, "inflates to more than 200 MiB");
+  Fixture({"bomb", made_, bomb, sheet, "17", "<"});  // small, but too dense to parse
+  open_fails(bomb, "too large to read");
 
   // A cell at XFD1048576 is still a cell, the last one.
   std::unique_ptr<WorkbookFile> far =
@@ -355,6 +357,23 @@ TEST(XlsxSheetWriteTest, RowsAndCellsComeOutInOrderWithoutDuplicates) {
             "</x:t></x:is></x:c></x:row>"
             "</x:sheetData></x:worksheet>");
   EXPECT_FALSE(rewrite.formula_overwritten);
+}
+
+TEST(XlsxSheetWriteTest, ManyRepeatedRowsAreMergedInLinearTime) {
+  const std::string where = "test.xlsx, sheet S";
+  std::string xml = "<worksheet><sheetData>";
+  for (int i = 0; i < 200000; ++i) {
+    xml += "<row r=\"1\"><c r=\"" + XlsxCellName(0, i % 3) + "\"><v>" + std::to_string(i) +
+           "</v></c></row>";
+  }
+  xml += "</sheetData></worksheet>";
+  XlsxXmlPart sheet(std::move(xml), where);
+  XlsxSheetRewrite rewrite = RewriteXlsxSheet(sheet, {{{0, 3}, "x"}}, where);
+  EXPECT_EQ(rewrite.xml,
+            "<worksheet><dimension ref=\"A1:D1\"/><sheetData><row r=\"1\"><c r=\"A1\"><v>199998</v>"
+            "</c><c r=\"B1\"><v>199999</v></c><c r=\"C1\"><v>199997</v></c><c r=\"D1\" "
+            "t=\"inlineStr\"><is><t xml:space=\"preserve\">x</t></is></c></row></sheetData>"
+            "</worksheet>");
 }
 
 TEST(XlsxFormatTest, CellReferencesDateCodesAndEscapes) {

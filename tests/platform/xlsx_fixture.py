@@ -6,7 +6,7 @@
   xlsx_fixture.py part PATH NAME prints one part
   xlsx_fixture.py patch SRC DST NAME OLD NEW   copies SRC with OLD replaced in a part
   xlsx_fixture.py drop SRC DST NAME            copies SRC without a part
-  xlsx_fixture.py bomb SRC DST NAME MIB        copies SRC with a part padded to MIB MiB
+  xlsx_fixture.py bomb SRC DST NAME MIB [FILL] copies SRC with a part padded to MIB MiB
 
 The made workbook is post-processed the way Excel leaves a file: formula
 cells carry cached values, one formula is shared, a few texts live in a
@@ -160,10 +160,10 @@ def drop(src, dst, name):
     copy(src, dst, lambda part_name, data: None if part_name == name else data)
 
 
-def bomb(src, dst, name, mib):
+def bomb(src, dst, name, mib, fill=" "):
     def padded(data):
         yield data[:-len("</worksheet>")]
-        block = b" " * (1 << 20)
+        block = fill.encode() * ((1 << 20) // len(fill))
         for _ in range(int(mib)):
             yield block
         yield b"</worksheet>"
