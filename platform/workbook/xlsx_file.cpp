@@ -1,7 +1,8 @@
 // The .xlsx format of WorkbookFile: the package stays open read-only, sheets
-// are parsed on first use, and the texts set since opening are kept per
-// sheet; a save rewrites only the worksheets that have texts set and copies
-// every other entry of the package as it is.
+// are parsed on first use, and the texts set since the last save are kept
+// per sheet; a save rewrites only the worksheets that have texts set and
+// copies every other entry of the package as it is. The saved package then
+// takes the place of the one read, so the next save starts from it.
 #include <optional>
 #include <set>
 
@@ -34,7 +35,9 @@ std::size_t Utf16Length(const std::string& utf8) {
 class XlsxFile final : public WorkbookFile {
  public:
   explicit XlsxFile(const std::string& path)
-      : package_(path), layout_(ReadXlsxWorkbookLayout(package_)) {
+      : path_(path),
+        package_(std::make_unique<XlsxPackage>(path)),
+        layout_(ReadXlsxWorkbookLayout(*package_)) {
     if (!layout_.shared_strings_part.empty()) {
       shared_strings_ = ReadXlsxSharedStrings(ParsePart(layout_.shared_strings_part));
     }
@@ -55,15 +58,14 @@ class XlsxFile final : public WorkbookFile {
   void SetText(int sheet, std::uint32_t row, std::uint32_t col, const std::string& utf8) override {
     std::size_t index = CheckedSheet(sheet);
     if (row >= kXlsxMaxRows || col >= kXlsxMaxCols) {
-      throw WorkbookError(package_.Path() + ": cannot write beyond cell XFD1048576");
+      throw WorkbookError(path_ + ": cannot write beyond cell XFD1048576");
     }
     const std::string cell = layout_.sheets[index].name + "!" + XlsxCellName(row, col);
     if (!IsValidUtf8(utf8)) {
-      throw WorkbookError(package_.Path() + ": cannot write cell " + cell +
-                          ": the text is not valid UTF-8");
+      throw WorkbookError(path_ + ": cannot write cell " + cell + ": the text is not valid UTF-8");
     }
     if (Utf16Length(utf8) > kMaxCellText) {
-      throw WorkbookError(package_.Path() + ": cannot write cell " + cell +
+      throw WorkbookError(path_ + ": cannot write cell " + cell +
                           ": the text is longer than a cell holds (32767 characters)");
     }
     SheetCells& cells = LoadedCells(index);
@@ -84,8 +86,8 @@ class XlsxFile final : public WorkbookFile {
     for (std::size_t i = 0; i < layout_.sheets.size(); ++i) {
       if (texts_[i].empty()) continue;
       const XlsxSheetEntry& entry = layout_.sheets[i];
-      const std::string where = package_.Path() + ", sheet " + entry.name;
-      XlsxXmlPart part(package_.Read(entry.part), where);
+      const std::string where = path_ + ", sheet " + entry.name;
+      XlsxXmlPart part(package_->Read(entry.part), where);
       XlsxSheetRewrite rewrite = RewriteXlsxSheet(part, texts_[i], where);
       formula_overwritten |= rewrite.formula_overwritten;
       replaced[entry.part] = std::move(rewrite.xml);
@@ -93,14 +95,25 @@ class XlsxFile final : public WorkbookFile {
     if (formula_overwritten && !layout_.calc_chain_part.empty()) {
       DropCalcChain(replaced, dropped);
     }
-    package_.WriteCopy(path, replaced, dropped);
+    package_->WriteCopy(path, replaced, dropped);
+    // The new file holds every change so far, so a sheet is written again
+    // only when it changes again. The open package keeps reading that
+    // file's content even after the caller renames or replaces it.
+    auto saved = std::make_unique<XlsxPackage>(path);
+    XlsxWorkbookLayout layout = ReadXlsxWorkbookLayout(*saved);
+    if (layout.sheets.size() != layout_.sheets.size()) {
+      throw WorkbookError("cannot write " + path + ": the written workbook does not read back");
+    }
+    package_ = std::move(saved);
+    layout_ = std::move(layout);
+    for (XlsxCellTexts& texts : texts_) texts.clear();
     modified_ = false;
   }
 
  private:
   std::size_t CheckedSheet(int sheet) const {
     if (sheet < 0 || static_cast<std::size_t>(sheet) >= layout_.sheets.size()) {
-      throw WorkbookError(package_.Path() + ": there is no sheet number " + std::to_string(sheet));
+      throw WorkbookError(path_ + ": there is no sheet number " + std::to_string(sheet));
     }
     return static_cast<std::size_t>(sheet);
   }
@@ -108,15 +121,15 @@ class XlsxFile final : public WorkbookFile {
   SheetCells& LoadedCells(std::size_t index) {
     if (!cells_[index]) {
       const XlsxSheetEntry& entry = layout_.sheets[index];
-      const std::string where = package_.Path() + ", sheet " + entry.name;
-      XlsxXmlPart part(package_.Read(entry.part), where);
+      const std::string where = path_ + ", sheet " + entry.name;
+      XlsxXmlPart part(package_->Read(entry.part), where);
       cells_[index] = ReadXlsxSheet(part, {shared_strings_, date_styles_, layout_.date1904, where});
     }
     return *cells_[index];
   }
 
   XlsxXmlPart ParsePart(const std::string& part) {
-    return XlsxXmlPart(package_.Read(part), package_.Path() + ", part " + part);
+    return XlsxXmlPart(package_->Read(part), path_ + ", part " + part);
   }
 
   // The calculation chain lists formula cells; one that names a cell which
@@ -131,14 +144,15 @@ class XlsxFile final : public WorkbookFile {
     if (RemoveXlsxRelationshipsTo(rels, layout_.workbook_part, chain)) {
       replaced[rels_part] = rels.Serialize();
     }
-    if (package_.Has("[Content_Types].xml")) {
+    if (package_->Has("[Content_Types].xml")) {
       XlsxXmlPart types = ParsePart("[Content_Types].xml");
       if (RemoveXlsxContentOverride(types, chain))
         replaced["[Content_Types].xml"] = types.Serialize();
     }
   }
 
-  XlsxPackage package_;
+  std::string path_;  // the file opened, for messages
+  std::unique_ptr<XlsxPackage> package_;
   XlsxWorkbookLayout layout_;
   std::vector<std::string> shared_strings_;
   std::vector<bool> date_styles_;
