@@ -1,7 +1,12 @@
 #include "platform/workbook/xlsx_package.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -15,14 +20,15 @@ namespace {
 // the time for a file a fraction of a percent smaller.
 constexpr zip_uint32_t kDeflateLevel = 6;
 
-std::string ErrorText(zip_error_t* error) {
-  std::string text = zip_error_strerror(error);
-  for (char& c : text) {  // libzip's texts begin in upper case
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    break;
-  }
+// Library and system texts begin in upper case; in the middle of a message
+// they read better without.
+std::string Uncapitalised(std::string text) {
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
   return text;
 }
+
+std::string ErrorText(zip_error_t* error) { return Uncapitalised(zip_error_strerror(error)); }
 
 std::string OpenErrorText(int code) {
   if (code == ZIP_ER_NOZIP) return "not an .xlsx workbook (no zip archive)";
@@ -46,9 +52,22 @@ struct ArchiveDiscarder {
 }  // namespace
 
 XlsxPackage::XlsxPackage(const std::string& path) : path_(path) {
+  // Opened here rather than by libzip, whose open error drops errno.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw WorkbookError("cannot open " + path + ": " + Uncapitalised(std::strerror(errno)));
+  }
+  struct stat status;
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd);
+    throw WorkbookError("cannot open " + path + ": not a file");
+  }
   int code = 0;
-  zip_ = zip_open(path.c_str(), ZIP_RDONLY, &code);
-  if (!zip_) throw WorkbookError("cannot open " + path + ": " + OpenErrorText(code));
+  zip_ = zip_fdopen(fd, 0, &code);  // owns fd from here on
+  if (!zip_) {
+    ::close(fd);
+    throw WorkbookError("cannot open " + path + ": " + OpenErrorText(code));
+  }
 }
 
 XlsxPackage::~XlsxPackage() { zip_discard(zip_); }

@@ -267,7 +267,8 @@ TEST_F(XlsxFileTest, DamagedAndHostileFilesAreCleanFailures) {
     EXPECT_NE(message.find(path), std::string::npos) << path << ": " << message;
     EXPECT_NE(message.find(reason), std::string::npos) << path << ": " << message;
   };
-  open_fails(dir_.Path("none.xlsx"), "no such file");
+  open_fails(dir_.Path("none.xlsx"), "no such file or directory");
+  open_fails(dir_.Path(""), "not a file");
   open_fails(dir_.Write("empty.xlsx", ""), "no zip archive");
   for (std::size_t size : {std::size_t{30}, bytes.size() / 2, bytes.size() - 30}) {
     open_fails(dir_.Write("cut.xlsx", bytes.substr(0, size)), "");
