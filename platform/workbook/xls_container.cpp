@@ -21,7 +21,16 @@ constexpr std::size_t kCopyChunk = 1 << 16;
 
 void InitGsf() {
   static std::once_flag once;
-  std::call_once(once, [] { gsf_init(); });
+  std::call_once(once, [] {
+    gsf_init();
+    // libgsf reports damaged containers on stderr as well; here the failure
+    // reaches the user once, as a WorkbookError.
+    for (const char* domain : {"libgsf", "libgsf:msole"}) {
+      g_log_set_handler(
+          domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
+          [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    }
+  });
 }
 
 [[noreturn]] void ThrowErrno(const std::string& what, const std::string& path, int error) {
@@ -198,9 +207,10 @@ XlsContainer::XlsContainer(const std::string& path) : path_(path), file_(ReadWho
     }
     if (workbook_name_.empty()) {
       throw WorkbookError("cannot read " + path +
-                          (old_format ? ": it is an Excel 5.0/95 workbook or older; save it in "
-                                        "Excel 97-2003 format first"
-                                      : ": the file holds no Excel workbook"));
+                          (old_format
+                               ? ": the workbook is in Excel 5.0/95 format or older; save it "
+                                 "in Excel 97-2003 format first"
+                               : ": the file holds no Excel workbook"));
     }
     GRef<GsfInput> stream(gsf_infile_child_by_name(gsf_->infile, workbook_name_.c_str()));
     if (!stream || !ReadAll(stream.get(), workbook_, file_.size())) {

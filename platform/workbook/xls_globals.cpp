@@ -1,5 +1,7 @@
 #include "platform/workbook/xls_globals.h"
 
+#include <unordered_map>
+
 #include "platform/workbook/workbook_file.h"
 #include "platform/workbook/xls_records.h"
 #include "platform/workbook/xls_text.h"

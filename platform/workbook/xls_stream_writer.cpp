@@ -68,7 +68,8 @@ std::string_view RecordAt(std::string_view stream, std::size_t offset) {
 // The cells of a sheet in row and column order: of several records for one
 // position the last counts, and a new text replaces what was there.
 std::vector<OutCell> MergeCells(const SheetLayout& layout,
-                                const std::map<std::uint32_t, std::uint32_t>& texts) {
+                                const std::map<std::uint32_t, std::uint32_t>& texts,
+                                std::uint16_t default_xf) {
   std::vector<const CellItem*> items;
   items.reserve(layout.cells.size());
   for (const CellItem& item : layout.cells) items.push_back(&item);
@@ -87,7 +88,7 @@ std::vector<OutCell> MergeCells(const SheetLayout& layout,
     const std::uint32_t key = CellKey(item.row, item.col);
     if (i + 1 < items.size() && CellKey(items[i + 1]->row, items[i + 1]->col) == key) continue;
     for (; text != texts.end() && text->first < key; ++text) {
-      add_text(text->first, kDefaultCellXf, text->second);
+      add_text(text->first, default_xf, text->second);
     }
     if (text != texts.end() && text->first == key) {
       add_text(key, item.xf, text->second);
@@ -96,7 +97,7 @@ std::vector<OutCell> MergeCells(const SheetLayout& layout,
       cells.push_back({item.row, item.col, &item, 0, 0});
     }
   }
-  for (; text != texts.end(); ++text) add_text(text->first, kDefaultCellXf, text->second);
+  for (; text != texts.end(); ++text) add_text(text->first, default_xf, text->second);
   return cells;
 }
 
@@ -292,6 +293,7 @@ std::string RewriteWorkbookStream(std::string_view stream, const Globals& global
   std::vector<std::pair<std::size_t, std::size_t>> sheet_patches;  // BOUNDSHEET field, sheet
   std::size_t sst_total_pos = 0;
   bool sst_written = false;
+  std::size_t next_sheet = 0;
   BiffReader reader(stream.substr(0, globals.span.end));
   Record record;
   while (reader.Next(record)) {
@@ -308,14 +310,19 @@ std::string RewriteWorkbookStream(std::string_view stream, const Globals& global
     }
     if (record.type == kExtSst) continue;
     if (record.type == kBoundSheet) {
-      for (std::size_t s = 0; s < globals.sheets.size(); ++s) {
-        if (globals.sheets[s].record_offset == record.offset)
-          sheet_patches.emplace_back(w.Position() + 4, s);
+      // BOUNDSHEET8 records come in sheet order.
+      for (; next_sheet < globals.sheets.size(); ++next_sheet) {
+        if (globals.sheets[next_sheet].record_offset == record.offset) {
+          sheet_patches.emplace_back(w.Position() + 4, next_sheet++);
+          break;
+        }
       }
     }
     w.WriteRaw(stream.substr(record.offset, end - record.offset));
   }
 
+  // A workbook with fewer cell formats than usual gets its first one.
+  const std::uint16_t default_xf = globals.formats.XfCount() > kDefaultCellXf ? kDefaultCellXf : 0;
   std::uint32_t labels = 0;
   std::vector<std::size_t> new_begin(globals.substreams.size());
   for (std::size_t i = 0; i < globals.substreams.size(); ++i) {
@@ -326,7 +333,7 @@ std::string RewriteWorkbookStream(std::string_view stream, const Globals& global
       continue;
     }
     const SheetLayout layout = ParseSheetLayout(stream, sub.span);
-    labels += SheetWriter(w, stream, layout, MergeCells(layout, texts[i])).Write();
+    labels += SheetWriter(w, stream, layout, MergeCells(layout, texts[i], default_xf)).Write();
   }
   for (const auto& [pos, s] : sheet_patches) {
     const int sub = globals.sheets[s].substream;

@@ -25,7 +25,7 @@ inline std::uint32_t CellKey(std::uint32_t row, std::uint32_t col) { return row 
 // New texts of one substream, by cell position.
 using SheetEdits = std::map<std::uint32_t, std::u16string>;
 
-// The cell format that new cells take.
+// The cell format that new cells take (the default cell format).
 constexpr std::uint16_t kDefaultCellXf = 15;
 
 // `edits[i]` (may be null) holds the new texts of globals.substreams[i].
