@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "platform/workbook/workbook_file.h"
+#include "platform/workbook/xls_container.h"
 #include "platform/workbook/xls_records.h"
 #include "tests/support/temp_dir.h"
 
@@ -90,17 +91,43 @@ std::string Bof(std::uint16_t version, std::uint16_t kind) {
   return Rec(xls::kBof, data);
 }
 
-// A workbook stream of one sheet "S": `globals` go after the globals' BOF,
-// `cells` are the sheet's records.
+struct CraftedSheet {
+  std::uint8_t type = 0;                    // as BOUNDSHEET8 lists it
+  std::uint16_t kind = xls::kBofWorksheet;  // as its BOF says
+  std::string name = "S";
+  std::string records;
+};
+
+// A workbook stream: `globals` go after the globals' BOF, then one substream
+// per sheet.
+std::string CraftStream(const std::string& globals, const std::vector<CraftedSheet>& sheets,
+                        std::uint16_t version = xls::kBiff8Version) {
+  std::string stream = Bof(version, xls::kBofGlobals) + globals;
+  std::vector<std::size_t> entries;
+  for (const CraftedSheet& sheet : sheets) {
+    std::string entry(4, '\0');
+    entry += '\0';
+    entry += static_cast<char>(sheet.type);
+    entry += static_cast<char>(sheet.name.size());
+    entry += '\0';
+    entry += sheet.name;
+    entries.push_back(stream.size() + 4);
+    stream += Rec(xls::kBoundSheet, entry);
+  }
+  stream += Rec(xls::kEof, "");
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    xls::Set32(stream, entries[i], static_cast<std::uint32_t>(stream.size()));
+    stream += Bof(version, sheets[i].kind) + sheets[i].records + Rec(xls::kEof, "");
+  }
+  return stream;
+}
+
+// One worksheet "S" with these records.
 std::string CraftStream(const std::string& globals, const std::string& cells,
                         std::uint16_t version = xls::kBiff8Version) {
-  std::string sheet_entry(4, '\0');
-  sheet_entry += std::string("\0\0\x01\0S", 5);
-  std::string stream = Bof(version, xls::kBofGlobals) + globals;
-  const std::size_t entry = stream.size() + 4;
-  stream += Rec(xls::kBoundSheet, sheet_entry) + Rec(xls::kEof, "");
-  xls::Set32(stream, entry, static_cast<std::uint32_t>(stream.size()));
-  return stream + Bof(version, xls::kBofWorksheet) + cells + Rec(xls::kEof, "");
+  CraftedSheet sheet;
+  sheet.records = cells;
+  return CraftStream(globals, {sheet}, version);
 }
 
 std::string CellData(std::uint16_t row, std::uint16_t col, const std::string& rest) {
@@ -386,6 +413,69 @@ TEST_F(XlsFileTest, DamagedSheetsFailWhenReadAndAreNeverWritten) {
   EXPECT_THROW(file->SetText(0, 0, 0, std::string(32768, 'x')), WorkbookError);
   EXPECT_FALSE(file->Modified());
   EXPECT_THROW(file->SaveAs(dir_.Path("no-such-folder/out.xls")), WorkbookError);
+}
+
+TEST_F(XlsFileTest, OnlyWorksheetsAreListedAndOtherSheetsAreCopied) {
+  CraftedSheet chart{2, 0x0020, "Chart1", Rec(0x1002, std::string(16, '\7'))};
+  CraftedSheet first{0, xls::kBofWorksheet, "First",
+                     Rec(xls::kNumber, CellData(0, 0, std::string(8, '\0')))};
+  CraftedSheet macro{1, xls::kBofMacroSheet, "Macro1", ""};
+  CraftedSheet second{0, xls::kBofWorksheet, "Second", Rec(xls::kBlank, CellData(2, 2, ""))};
+  const std::string path = dir_.Path("sheets.xls");
+  WriteCompound(path, "Workbook", CraftStream("", {chart, first, macro, second}));
+  auto file = OpenXlsFile(path);
+  ASSERT_EQ(file->SheetCount(), 2);
+  EXPECT_EQ(file->SheetName(0), "First");
+  EXPECT_EQ(file->SheetName(1), "Second");
+  file->SetText(0, 0, 1, std::string(300, 'w'));
+  file->SetText(1, 2, 2, "over a blank");
+  file->SaveAs(dir_.Path("saved.xls"));
+
+  auto saved = OpenXlsFile(dir_.Path("saved.xls"));
+  ASSERT_EQ(saved->SheetCount(), 2);
+  EXPECT_EQ(saved->Cells(0).rows.at(0).at(0).kind, Cell::Kind::Number);
+  EXPECT_EQ(saved->Cells(0).rows.at(0).at(1).text, std::string(300, 'w'));
+  EXPECT_EQ(saved->Cells(1).rows.at(2).at(2).text, "over a blank");
+  // The chart's substream went along unchanged.
+  const std::string bytes = ReadBytes(dir_.Path("saved.xls"));
+  EXPECT_NE(bytes.find(Rec(0x1002, std::string(16, '\7'))), std::string::npos);
+}
+
+TEST_F(XlsFileTest, MutatedWorkbookStreamsFailCleanlyOrStayReadable) {
+  const std::string stream = xls::XlsContainer(book_).WorkbookStream();
+  std::mt19937 random(7);
+  int read = 0;
+  int refused = 0;
+  for (int round = 0; round < 100; ++round) {
+    std::string mutant = stream;
+    if (round % 5 == 0) {
+      mutant.resize(random() % mutant.size());
+    } else {
+      for (int k = 0; k < 1 + round % 7; ++k) {
+        mutant[random() % mutant.size()] = static_cast<char>(random());
+      }
+    }
+    const std::string path = dir_.Path("mutant.xls");
+    WriteCompound(path, "Workbook", mutant);
+    try {
+      auto file = OpenXlsFile(path);
+      for (int s = 0; s < file->SheetCount(); ++s) file->Cells(s);
+      if (file->SheetCount() > 0) file->SetText(0, 1, 1, "x");
+      file->SaveAs(dir_.Path("mutant-saved.xls"));
+      // What was written reads back.
+      auto again = OpenXlsFile(dir_.Path("mutant-saved.xls"));
+      ASSERT_EQ(again->SheetCount(), file->SheetCount());
+      for (int s = 0; s < again->SheetCount(); ++s) {
+        ASSERT_EQ(again->Cells(s).rows.size(), file->Cells(s).rows.size()) << round;
+      }
+      ++read;
+    } catch (const WorkbookError&) {
+      ++refused;
+    }
+  }
+  EXPECT_EQ(read + refused, 100);
+  EXPECT_GT(read, 0);
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace
