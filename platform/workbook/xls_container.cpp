@@ -37,6 +37,13 @@ void InitGsf() {
   throw WorkbookError("cannot " + what + " " + path + ": " + std::strerror(error));
 }
 
+// Closes `fd` and throws for the errno of the call that failed before.
+[[noreturn]] void CloseAndThrow(int fd, const std::string& what, const std::string& path) {
+  const int error = errno;
+  close(fd);
+  ThrowErrno(what, path, error);
+}
+
 std::string GErrorText(const GError* error, const char* fallback) {
   return error && error->message ? error->message : fallback;
 }
@@ -45,11 +52,7 @@ std::string ReadWholeFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowErrno("open", path, errno);
   struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    const int error = errno;
-    close(fd);
-    ThrowErrno("read", path, error);
-  }
+  if (fstat(fd, &st) != 0) CloseAndThrow(fd, "read", path);
   if (!S_ISREG(st.st_mode)) {
     close(fd);
     throw WorkbookError("cannot open " + path + ": not a regular file");
@@ -63,11 +66,7 @@ std::string ReadWholeFile(const std::string& path) {
   while (done < bytes.size()) {
     const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      close(fd);
-      ThrowErrno("read", path, error);
-    }
+    if (n < 0) CloseAndThrow(fd, "read", path);
     if (n == 0) break;  // the file shrank while being read
     done += static_cast<std::size_t>(n);
   }
@@ -79,11 +78,7 @@ std::string ReadWholeFile(const std::string& path) {
 void SyncFile(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) ThrowErrno("flush", path, errno);
-  if (fsync(fd) != 0) {
-    const int error = errno;
-    close(fd);
-    ThrowErrno("flush", path, error);
-  }
+  if (fsync(fd) != 0) CloseAndThrow(fd, "flush", path);
   close(fd);
 }
 
@@ -261,18 +256,10 @@ void XlsContainer::CopyTo(const std::string& path) const {
   while (done < file_.size()) {
     const ssize_t n = write(fd, file_.data() + done, file_.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      close(fd);
-      ThrowErrno("write", path, error);
-    }
+    if (n < 0) CloseAndThrow(fd, "write", path);
     done += static_cast<std::size_t>(n);
   }
-  if (fsync(fd) != 0) {
-    const int error = errno;
-    close(fd);
-    ThrowErrno("write", path, error);
-  }
+  if (fsync(fd) != 0) CloseAndThrow(fd, "write", path);
   if (close(fd) != 0) ThrowErrno("write", path, errno);
 }
 
