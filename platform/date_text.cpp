@@ -64,6 +64,14 @@ std::optional<TDateParts> DecodeDateTime(double date_time) {
   return parts;
 }
 
+double DateOnly(double date_time) {
+  if (!std::isfinite(date_time) || std::fabs(date_time) > 3.0e6) return std::floor(date_time);
+  const std::int64_t total_ms = std::llround(date_time * static_cast<double>(kMsPerDay));
+  std::int64_t days = total_ms / kMsPerDay;
+  if (total_ms % kMsPerDay < 0) --days;
+  return static_cast<double>(days);
+}
+
 std::string FormatDateYmd(double date_time) {
   const auto parts = DecodeDateTime(date_time);
   if (!parts) return {};

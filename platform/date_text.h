@@ -24,6 +24,10 @@ struct TDateParts {
 // Nothing when the day lies outside the years 1..9999 (or is not finite).
 std::optional<TDateParts> DecodeDateTime(double date_time);
 
+// The calendar day of a date-time (its time of day dropped), with the same
+// millisecond rounding as DecodeDateTime, so it is the day FormatDateYmd shows.
+double DateOnly(double date_time);
+
 // "yyyy/mm/dd" and "hh:mm:ss" (24-hour clock, two digits each); empty when
 // the value is outside the years 1..9999.
 std::string FormatDateYmd(double date_time);
