@@ -17,7 +17,6 @@
 #include "query/esc_key_thread.h"
 #include "query/messages.h"
 #include "query/thread_strings.h"
-#include "tests/support/http_test_server.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/result_pages.h"
 
@@ -56,7 +55,7 @@ class PageServer {
  public:
   using Hook = std::function<void(const std::string& target)>;
   PageServer()
-      : server_([this](const std::string& target, const httplib::Params&) {
+      : server_([this](const std::string& target) {
           Hook hook;
           Reply reply{404, "not here"};
           {

@@ -20,15 +20,9 @@
 #include <string>
 #include <thread>
 
-namespace korvan::testing {
+#include "tests/support/loopback_server.h"
 
-// Keeps a proxy set in the environment of the test run away from loopback.
-inline void ClearProxyEnvironment() {
-  for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                           "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
-    unsetenv(name);
-  }
-}
+namespace korvan::testing {
 
 inline std::string LoopbackUrl(int port, const std::string& path) {
   return "http://127.0.0.1:" + std::to_string(port) + path;
@@ -71,20 +65,14 @@ class LoopbackListener {
  protected:
   // With `fill_queue`, the backlog is 0 and one never-accepted client fills it.
   explicit LoopbackListener(bool fill_queue) {
+    fd_ = ListenOnLoopback(fill_queue ? 0 : 16, port_);
+    if (!fill_queue) return;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    auto* sa = reinterpret_cast<sockaddr*>(&addr);
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd_ < 0 || bind(fd_, sa, sizeof addr) != 0 || listen(fd_, fill_queue ? 0 : 16) != 0 ||
-        getsockname(fd_, sa, &len) != 0) {
-      throw std::runtime_error("cannot open a loopback listener");
-    }
-    port_ = ntohs(addr.sin_port);
-    if (!fill_queue) return;
+    addr.sin_port = htons(static_cast<uint16_t>(port_));
     client_ = socket(AF_INET, SOCK_STREAM, 0);
-    if (client_ < 0 || connect(client_, sa, sizeof addr) != 0) {
+    if (client_ < 0 || connect(client_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
       throw std::runtime_error("cannot fill the accept queue");
     }
   }
