@@ -18,12 +18,15 @@ namespace {
 
 std::string Reason() { return std::strerror(errno); }
 
+std::string TemporaryPrefix(const std::filesystem::path& file) {
+  return "." + file.filename().string() + ".saving-";
+}
+
 // Reserves a fresh name beside `target` and frees it again for the writer,
 // which creates the file itself.
 std::string TemporaryNameBeside(const std::string& target) {
   const std::filesystem::path file(target);
-  std::string pattern =
-      (file.parent_path() / ("." + file.filename().string() + ".saving-XXXXXX")).string();
+  std::string pattern = (file.parent_path() / (TemporaryPrefix(file) + "XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) throw WorkbookError("cannot save " + target + ": " + Reason());
   ::close(fd);
@@ -57,6 +60,23 @@ void FlushFolderOf(const std::string& target) {
 }
 
 }  // namespace
+
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::filesystem::path file(target);
+  const std::string prefix = TemporaryPrefix(file);
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // Only names of exactly our pattern (the prefix and six random bytes).
+    if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+      std::error_code ignored;
+      std::filesystem::remove(it->path(), ignored);
+    }
+  }
+}
 
 void ReplaceFileAtomically(const std::string& target, const std::string& mode_source,
                            const std::function<void(const std::string&)>& write,

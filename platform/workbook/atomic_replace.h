@@ -23,4 +23,8 @@ void ReplaceFileAtomically(const std::string& target, const std::string& mode_so
                            const std::function<void(const std::string&)>& write,
                            WorkbookLock* lock = nullptr);
 
+// Removes the temporary files that saves of `target` interrupted by a crash
+// left beside it. Call only while holding the workbook's lock. Never throws.
+void RemoveStaleTemporaries(const std::string& target);
+
 }  // namespace korvan

@@ -35,4 +35,6 @@ void KeepBackupOnce(const std::string& path) {
   BackedUp().insert(key);
 }
 
+void ForgetBackups() { BackedUp().clear(); }
+
 }  // namespace korvan

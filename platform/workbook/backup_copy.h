@@ -16,4 +16,8 @@ std::string BackupPath(const std::string& path);
 // did so for that file.
 void KeepBackupOnce(const std::string& path);
 
+// Forgets which files were backed up, so that the next save of each counts as
+// the first of an execution again (a forked child starting over, tests).
+void ForgetBackups();
+
 }  // namespace korvan

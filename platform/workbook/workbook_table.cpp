@@ -13,6 +13,16 @@ namespace korvan {
 
 namespace {
 
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The conversions at this interface, without a converter for the common
+// ASCII-only texts (dates, times, ranks), which read the same in both.
+std::string ToUtf8(const std::string& cp936) { return IsAscii(cp936) ? cp936 : Cp936ToUtf8(cp936); }
+std::string ToCp936(const std::string& utf8) { return IsAscii(utf8) ? utf8 : Utf8ToCp936(utf8); }
+
 std::string Trim(const std::string& text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
@@ -54,7 +64,7 @@ std::string DataSourceOf(const std::string& connection_string) {
 // The listed table name of a worksheet: code page 936, "." written as "#",
 // then "$".
 std::string TableNameOfSheet(const std::string& utf8_name) {
-  std::string name = Utf8ToCp936(utf8_name);
+  std::string name = ToCp936(utf8_name);
   std::replace(name.begin(), name.end(), '.', '#');
   return name + "$";
 }
@@ -106,8 +116,9 @@ WorkbookConnection::~WorkbookConnection() {
 
 void WorkbookConnection::Open(const std::string& connection_string) {
   if (state_->file) throw WorkbookError("the workbook connection is already open");
-  const std::string path = Cp936ToUtf8(DataSourceOf(connection_string));
+  const std::string path = ToUtf8(DataSourceOf(connection_string));
   state_->lock.Acquire(path);
+  RemoveStaleTemporaries(path);
   try {
     state_->file = state_->opener(path);
     if (!state_->file) throw WorkbookError("cannot open " + path);
@@ -179,7 +190,7 @@ struct WorkbookTable::State {
     for (const Field& f : fields) {
       if (f.name == field) return f.column;
     }
-    throw WorkbookError("worksheet " + Cp936ToUtf8(name) + " has no column " + Cp936ToUtf8(field));
+    throw WorkbookError("worksheet " + ToUtf8(name) + " has no column " + ToUtf8(field));
   }
 
   // Writes the edited or appended record into the sheet.
@@ -193,7 +204,7 @@ struct WorkbookTable::State {
     WorkbookFile& file = Connection().File();
     auto values = std::move(pending);
     pending.clear();
-    for (const auto& [column, text] : values) file.SetText(sheet, row, column, Cp936ToUtf8(text));
+    for (const auto& [column, text] : values) file.SetText(sheet, row, column, ToUtf8(text));
     changed = true;
     Connection().unsaved = true;
     if (stored == Mode::kAdd) {
@@ -227,7 +238,7 @@ void WorkbookTable::Open() {
   const auto& names = connection.table_names;
   const auto found = std::find(names.begin(), names.end(), s.name);
   if (found == names.end()) {
-    throw WorkbookError("the workbook has no worksheet " + Cp936ToUtf8(s.name));
+    throw WorkbookError("the workbook has no worksheet " + ToUtf8(s.name));
   }
   const int sheet = static_cast<int>(found - names.begin());
   const SheetCells& cells = file.Cells(sheet);
@@ -237,7 +248,7 @@ void WorkbookTable::Open() {
     for (std::size_t col = 0; col < cells.rows[0].size(); ++col) {
       // A column without a header cell is no field: it is neither a keyword
       // nor ever written.
-      std::string header = Utf8ToCp936(CellText(cells.rows[0][col]));
+      std::string header = ToCp936(CellText(cells.rows[0][col]));
       if (!header.empty()) fields.push_back({std::move(header), static_cast<std::uint32_t>(col)});
     }
   }
@@ -287,7 +298,7 @@ std::string WorkbookTable::FieldName(int index) const {
   state_->RequireOpen();
   if (index < 0 || index >= static_cast<int>(state_->fields.size())) {
     throw WorkbookError("no column number " + std::to_string(index + 1) + " in worksheet " +
-                        Cp936ToUtf8(state_->name));
+                        ToUtf8(state_->name));
   }
   return state_->fields[index].name;
 }
@@ -322,7 +333,7 @@ std::string WorkbookTable::GetText(const std::string& field) const {
   if (s.current < 0) throw WorkbookError("there is no current record to read");
   const SheetCells& cells = s.connection.state_->File().Cells(s.sheet);
   const Cell* cell = CellAt(cells, static_cast<std::size_t>(s.current) + 1, column);
-  return cell ? Utf8ToCp936(CellText(*cell)) : std::string();
+  return cell ? ToCp936(CellText(*cell)) : std::string();
 }
 
 void WorkbookTable::SetText(const std::string& field, const std::string& text) {
