@@ -17,6 +17,7 @@
 #include "platform/workbook/backup_copy.h"
 #include "platform/workbook/cell_text.h"
 #include "tests/support/fake_workbook.h"
+#include "tests/support/kill_during_save.h"
 #include "tests/support/temp_dir.h"
 
 namespace korvan {
@@ -342,96 +343,29 @@ TEST_F(WorkbookTableTest, FailedSaveLeavesTheWorkbookAsItWas) {
   EXPECT_EQ(FilesIn(dir_.Path("")), (Strings{"关键字.xls", "关键字.xls.bak"}));
 }
 
-// A big sheet whose every data cell holds the same version number.
-FakeSheet VersionSheet(int rows, int columns) {
-  FakeSheet sheet{"data", {}};
-  sheet.cells.rows.assign(rows, std::vector<Cell>(columns, TextCell("0")));
-  for (int c = 0; c < columns; ++c) sheet.cells.rows[0][c] = TextCell("c" + std::to_string(c));
-  return sheet;
-}
-
-bool SaveInProgress(const std::string& folder) {
-  for (const auto& name : FilesIn(folder)) {
-    if (name.find(".saving-") != std::string::npos) return true;
-  }
-  return false;
-}
-
-// Writes `version` into every record of sheet "data" and closes, saving.
-void SaveVersion(const std::string& path, int version) {
-  WorkbookConnection connection(testing::OpenFakeWorkbook);
-  connection.Open(Source(path));
-  WorkbookTable table(connection);
-  table.SetTableName("data$");
-  table.Open();
-  for (table.MoveLast(); !table.Bof(); table.MovePrevious()) {
-    for (int c = 0; c < table.FieldCount(); ++c) {
-      table.SetText(table.FieldName(c), std::to_string(version));
-    }
-    table.Update();
-  }
-  table.Close();
-}
-
 TEST_F(WorkbookTableTest, KillDuringSavesLeavesTheOldOrTheNewWorkbook) {
-  const int kRows = 1500;
-  const int kColumns = 12;
-  testing::WriteFake(path_, {VersionSheet(kRows, kColumns)});
-  // One save's time sets the range of the kill moments: up to three saves.
-  const auto start = std::chrono::steady_clock::now();
-  SaveVersion(path_, 1);
-  const auto one_save = std::chrono::duration_cast<std::chrono::microseconds>(
-      std::chrono::steady_clock::now() - start);
-  std::mt19937 random(12345);
-  std::uniform_int_distribution<long> moment(0, 3 * one_save.count());
-  const int kRounds = 20;
-  int interrupted_saves = 0;
-  int last_version = 1;
-  for (int round = 0; round < kRounds; ++round) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      // Saves versions last+1, last+2, ... until killed.
-      try {
-        for (int version = last_version + 1;; ++version) SaveVersion(path_, version);
-      } catch (const std::exception& e) {
-        std::fprintf(stderr, "saving child: %s\n", e.what());
-      }
-      _exit(1);
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
-    if (round % 2 == 1) {
-      // Every other kill waits for a save in progress (its temporary file).
-      const auto give_up = std::chrono::steady_clock::now() + 10 * one_save;
-      while (!SaveInProgress(dir_.Path("")) && std::chrono::steady_clock::now() < give_up) {
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
-      }
-      std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving child ended on its own";
-    if (SaveInProgress(dir_.Path(""))) ++interrupted_saves;
+  constexpr std::size_t kRows = 1500;
+  FakeSheet sheet{"data", {}};
+  sheet.cells.rows.assign(kRows, std::vector<Cell>(12, TextCell("0")));
+  for (int c = 0; c < 12; ++c) sheet.cells.rows[0][c] = TextCell("c" + std::to_string(c));
+  testing::WriteFake(path_, {sheet});
 
-    // The file opens and holds one version throughout, never older than the
-    // last one seen.
-    const auto sheets = testing::ParseFake(testing::ReadBytes(path_), path_);
-    const auto& rows = sheets.at(0).cells.rows;
-    ASSERT_EQ(rows.size(), static_cast<std::size_t>(kRows));
-    const std::string version = rows[1][0].text;
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-      for (const auto& cell : rows[r]) ASSERT_EQ(cell.text, version) << "row " << r;
-    }
-    EXPECT_GE(std::stoi(version), last_version);
-    last_version = std::stoi(version);
-  }
-  EXPECT_GT(last_version, 2);
+  const auto report = testing::KillDuringSaves(
+      testing::OpenFakeWorkbook, path_, 20, [kRows](const std::string& path) {
+        const auto sheets = testing::ParseFake(testing::ReadBytes(path), path);
+        const auto& rows = sheets.at(0).cells.rows;
+        EXPECT_EQ(rows.size(), kRows);
+        const std::string version = rows.at(1).at(0).text;
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+          for (const auto& cell : rows[r]) EXPECT_EQ(cell.text, version) << "row " << r;
+        }
+        return std::stoi(version);
+      });
+  EXPECT_GT(report.last_version, 2);
   // A connection removes what interrupted saves left behind.
   WorkbookConnection connection(testing::OpenFakeWorkbook);
   connection.Open(Source(path_));
   EXPECT_EQ(FilesIn(dir_.Path("")), (Strings{"关键字.xls", "关键字.xls.bak"}));
-  std::printf("one save: %ld us; %d kills; last version saved: %d; kills during a save: %d\n",
-              static_cast<long>(one_save.count()), kRounds, last_version, interrupted_saves);
 }
 
 }  // namespace
