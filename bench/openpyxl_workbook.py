@@ -15,6 +15,7 @@ sheet fill the empty keyword cells of "百度"'s day row and set its time, and
 append a day row for "Google" with every keyword answered; save.
 """
 import datetime
+import itertools
 import sys
 
 RUN_DAY = datetime.date(2026, 12, 8)
@@ -127,7 +128,7 @@ def compare_xlsx(path_a, path_b):
                     cells.pop()
                 yield ws.title, [str(v) if v is not None else "" for v in cells]
 
-    for a, b in zip(values(path_a), values(path_b)):
+    for a, b in itertools.zip_longest(values(path_a), values(path_b)):
         if a != b:
             print("first difference:", a, b)
             sys.exit(1)
