@@ -22,6 +22,7 @@
 #include "engines/engine.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
+#include "tests/support/keyword_run.h"
 
 #ifndef KORVAN_BENCH_SCRIPT
 #error "KORVAN_BENCH_SCRIPT names the Python side of the benchmark"
@@ -79,45 +80,16 @@ int KeywordIndex(const std::string& cp936_name) {
   return std::atoi(name.c_str() + prefix.size());
 }
 
-void AddEngine(const char* name, double run_date) {
-  TTheardParam engine;
-  engine.Name = Utf8ToCp936(name);
-  engine.RunDate = run_date;
-  engine.Keywords = std::make_unique<TStringList>();
-  engine.Results = std::make_unique<TStringList>();
-  engine.Done = true;
-  Engines.push_back(std::move(engine));
-}
-
 // One run of the tool over the workbook, as the run control makes it.
 int RunKorvan(const std::string& path) {
   try {
     const double run_date = *EncodeDate(2026, 12, 8) + *EncodeTime(9, 5, 7);
-    AddEngine("百度", run_date);
-    AddEngine("Google", run_date);
-    WorkbookConnection connection;
-    connection.Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Utf8ToCp936(path) +
-                    ";Extended Properties=Excel 8.0;Persist Security Info=False");
-    TStringList sheets;
-    ReadSheetNames(connection, sheets);
-    WorkbookTable table(connection);
-    for (int i = 0; i < sheets.Count(); ++i) {
-      table.Close();
-      table.SetTableName(sheets[i]);
-      table.Open();
-      for (std::size_t e = 0; e < Engines.size(); ++e) {
-        TTheardParam& engine = Engines[e];
-        PrepareKeywords(engine.Name, table, true, *engine.Keywords, engine.RunDate);
-        engine.Results->Clear();
-        for (int k = 0; k < engine.Keywords->Count(); ++k) {
-          engine.Results->Add(ResultOf(static_cast<int>(e), KeywordIndex((*engine.Keywords)[k])));
-        }
-      }
-      for (std::size_t e = 0; e < Engines.size(); ++e) WriteResults(table, static_cast<int>(e));
-    }
-    table.Close();
-    connection.Close();
-    std::printf("  korvan: %d sheets, %d failed keywords\n", sheets.Count(), FailCount);
+    testing::AddFinishedEngine("百度", run_date);
+    testing::AddFinishedEngine("Google", run_date);
+    testing::RunAllSheets(path, [](int e, int, const std::string& keyword) {
+      return ResultOf(e, KeywordIndex(keyword));
+    });
+    std::printf("  korvan: %d keywords without an answer\n", FailCount);
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "korvan run failed: %s\n", e.what());

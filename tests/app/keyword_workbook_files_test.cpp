@@ -11,6 +11,7 @@
 #include "engines/engine.h"
 #include "platform/codepage.h"
 #include "platform/date_time.h"
+#include "tests/support/keyword_run.h"
 #include "tests/support/kill_during_save.h"
 #include "tests/support/python_tool.h"
 #include "tests/support/temp_dir.h"
@@ -34,45 +35,15 @@ std::string ReadFile(const std::string& path) {
 
 std::string G(const std::string& utf8) { return Utf8ToCp936(utf8); }
 
-std::string Source(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + G(path) +
-         ";Extended Properties=Excel 8.0;Persist Security Info=False";
-}
+std::string Source(const std::string& path) { return testing::ConnectionStringFor(path); }
 
-void AddEngine(const std::string& name) {
-  TTheardParam engine;
-  engine.Name = G(name);
-  engine.RunDate = *EncodeDate(2026, 12, 8) + *EncodeTime(9, 5, 7);
-  engine.Keywords = std::make_unique<TStringList>();
-  engine.Results = std::make_unique<TStringList>();
-  engine.Done = true;
-  Engines.push_back(std::move(engine));
-}
+const double kRunDate = *EncodeDate(2026, 12, 8) + *EncodeTime(9, 5, 7);
 
-// One run as the run control makes it: every sheet, both engines, each with
-// the given results for the keywords it got.
+// One run in which engine e answers results[e][k] for its k-th keyword.
 void RunOnce(const std::string& path, const std::vector<std::vector<std::string>>& results) {
-  WorkbookConnection connection;
-  connection.Open(Source(path));
-  TStringList sheets;
-  ReadSheetNames(connection, sheets);
-  WorkbookTable table(connection);
-  for (int i = 0; i < sheets.Count(); ++i) {
-    table.Close();
-    table.SetTableName(sheets[i]);
-    table.Open();
-    for (std::size_t e = 0; e < Engines.size(); ++e) {
-      TTheardParam& engine = Engines[e];
-      PrepareKeywords(engine.Name, table, true, *engine.Keywords, engine.RunDate);
-      engine.Results->Clear();
-      for (int k = 0; k < engine.Keywords->Count(); ++k) {
-        engine.Results->Add(k < static_cast<int>(results[e].size()) ? results[e][k] : "");
-      }
-    }
-    for (std::size_t e = 0; e < Engines.size(); ++e) WriteResults(table, static_cast<int>(e));
-  }
-  table.Close();
-  connection.Close();
+  testing::RunAllSheets(path, [&results](int e, int k, const std::string&) {
+    return k < static_cast<int>(results[e].size()) ? G(results[e][k]) : std::string();
+  });
 }
 
 class KeywordWorkbookFilesTest : public ::testing::TestWithParam<std::string> {
@@ -94,8 +65,8 @@ class KeywordWorkbookFilesTest : public ::testing::TestWithParam<std::string> {
 TEST_P(KeywordWorkbookFilesTest, RunWritesTheDayRowsAndKeepsEverythingElse) {
   const std::string before = Dump(path_);
   ASSERT_FALSE(before.empty());
-  AddEngine("百度");
-  AddEngine("Google");
+  testing::AddFinishedEngine("百度", kRunDate);
+  testing::AddFinishedEngine("Google", kRunDate);
   RunOnce(path_, {{"3,17"}, {"", "?"}});
   EXPECT_EQ(FailCount, 1);
 
@@ -173,7 +144,7 @@ TEST(KeywordWorkbookOfficeTest, LibreOfficeReadsTheSavedWorkbook) {
   const std::string path = dir.Path("关键字.xls");
   RunPythonTool(kScript, "make-xls", path);
   Engines.clear();
-  AddEngine("Google");
+  testing::AddFinishedEngine("Google", kRunDate);
   RunOnce(path, {{"5", "?"}});
   RunCommand("cd " + testing::ShellQuoted(dir.Path("")) +
              " && HOME=. soffice -env:UserInstallation=file://" + dir.Path("profile") +

@@ -10,6 +10,7 @@
 #include "platform/codepage.h"
 #include "platform/date_time.h"
 #include "platform/workbook/cell_text.h"
+#include "tests/support/connection_string.h"
 #include "tests/support/fake_workbook.h"
 #include "tests/support/temp_dir.h"
 
@@ -52,8 +53,7 @@ class KeywordWorkbookTest : public ::testing::Test {
     path_ = dir_.Path("关键字.xls");
     testing::WriteFake(path_, {sheet});
     connection_ = std::make_unique<WorkbookConnection>(testing::OpenFakeWorkbook);
-    connection_->Open("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + G(path_) +
-                      ";Extended Properties=Excel 8.0;Persist Security Info=False");
+    connection_->Open(testing::ConnectionStringFor(path_));
     table_ = std::make_unique<WorkbookTable>(*connection_);
     table_->SetTableName(connection_->TableSchema().at(0).TableName);
     table_->Open();

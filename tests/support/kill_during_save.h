@@ -15,8 +15,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/codepage.h"
 #include "platform/workbook/workbook_table.h"
+#include "tests/support/connection_string.h"
 
 namespace korvan::testing {
 
@@ -31,7 +31,7 @@ inline bool SaveInProgress(const std::string& folder) {
 // closes, saving.
 inline void SaveVersion(const WorkbookOpener& opener, const std::string& path, int version) {
   WorkbookConnection connection(opener);
-  connection.Open("Data Source=" + Utf8ToCp936(path));  // the file-system name is UTF-8
+  connection.Open(ConnectionStringFor(path));
   WorkbookTable table(connection);
   table.SetTableName(connection.TableSchema().at(0).TableName);
   table.Open();
