@@ -32,16 +32,16 @@ std::string FindInPath(const std::string& program) {
     return access(program.c_str(), X_OK) == 0 ? program : std::string();
   }
   const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    std::string candidate = dir + "/" + program;
+  std::string_view dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const std::size_t end = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, end);
+    std::string candidate(dir.empty() ? std::string_view(".") : dir);
+    candidate += '/';
+    candidate += program;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
+    if (end == std::string_view::npos) break;
+    dirs.remove_prefix(end + 1);
   }
   return {};
 }
