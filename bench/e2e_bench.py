@@ -6,7 +6,8 @@ result page). Prints the wall time of the whole execution, korvan's CPU time
 (user + system) and its peak resident memory, from os.wait4's rusage.
 
 Usage: e2e_bench.py KORVAN_EXE [--sheets N] [--keywords N] [--format xls|xlsx|both]
-Build target: cmake --build build --target e2e_bench
+Build target: cmake --build build --target e2e_bench (korvan must be built with
+-DKORVAN_PARAM_PAGE_URL=http://params.korvan.test/params.txt, as the test builds are).
 """
 import argparse
 import os
@@ -45,6 +46,12 @@ def run_once(korvan, fmt, sheets, keywords):
         rows = sum(len(r) - 1 for r in book.values())
         usage = run.rusage
         requests = sum(1 for _, kw, _ in web.requests if kw is not None)
+        if requests != sheets * keywords * len(ENGINES) or rows != sheets * len(ENGINES):
+            raise SystemExit(
+                "%d result pages and %d rows instead of %d and %d: is korvan built with "
+                "-DKORVAN_PARAM_PAGE_URL=http://%s%s ?" % (
+                    requests, rows, sheets * keywords * len(ENGINES), sheets * len(ENGINES),
+                    k.PARAM_HOST, k.PARAM_PATH))
         print("%-4s %d sheets x %d keywords x %d engines: wall %.2f s, korvan CPU %.2f s "
               "(user %.2f, system %.2f), peak memory %.1f MiB; %d result pages, %d rows written%s"
               % (fmt, sheets, keywords, len(ENGINES), wall, usage.ru_utime + usage.ru_stime,
