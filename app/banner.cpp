@@ -1,0 +1,79 @@
+#include "app/banner.h"
+
+#include "app/version.h"
+#include "platform/codepage.h"
+#include "platform/console_output.h"
+
+namespace korvan {
+
+namespace {
+
+std::string Blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
+
+std::string Repeat(const std::string& piece, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += piece;
+  return out;
+}
+
+// The box-drawing characters, code page 936 (two bytes, two columns each).
+struct Frame {
+  std::string tl = Utf8ToCp936("┏");
+  std::string tr = Utf8ToCp936("┓");
+  std::string bl = Utf8ToCp936("┗");
+  std::string br = Utf8ToCp936("┛");
+  std::string v = Utf8ToCp936("┃");
+  std::string h = Utf8ToCp936("━");
+  std::string lt = Utf8ToCp936("┣");
+  std::string rt = Utf8ToCp936("┫");
+};
+
+const Frame& Chars() {
+  static const Frame frame;
+  return frame;
+}
+
+std::string InnerRow(const std::string& inside) {
+  const Frame& f = Chars();
+  return Blanks(5) + f.v + f.v + Blanks(2) + f.v + inside + f.v + Blanks(2) + f.v + f.v;
+}
+
+}  // namespace
+
+std::string BannerTextRow(const std::string& text) {
+  const int width = DisplayColumns(text);
+  const int free = width < kBannerTextColumns ? kBannerTextColumns - width : 0;
+  const int left = free / 2;
+  return InnerRow(Blanks(left) + text + Blanks(free - left));
+}
+
+const std::vector<std::string>& BannerLines() {
+  static const std::vector<std::string> lines = [] {
+    const Frame& f = Chars();
+    const std::string bar = Blanks(5) + f.v + f.lt + Repeat(f.h, 25) + f.rt + f.v;
+    const std::string empty_row = InnerRow(Blanks(kBannerTextColumns));
+    const std::string version = std::string("Korvan ") + ProgramVersion;
+    return std::vector<std::string>{
+        Blanks(5) + f.tl + f.tr + Blanks(50) + f.tl + f.tr,
+        bar,
+        Blanks(5) + f.v + f.v + Blanks(2) + f.tl + Repeat(f.h, 21) + f.tr + Blanks(2) + f.v + f.v,
+        BannerTextRow(version),
+        empty_row,
+        BannerTextRow(Utf8ToCp936("搜索引擎关键字排名查询工具")),
+        empty_row,
+        BannerTextRow(Utf8ToCp936("每天查询网站在各搜索引擎中的排名")),
+        BannerTextRow(Utf8ToCp936("结果逐日记入 Excel 工作簿")),
+        BannerTextRow(Utf8ToCp936("查询中按 Esc 键跳过当前工作表")),
+        Blanks(5) + f.v + f.v + Blanks(2) + f.bl + Repeat(f.h, 21) + f.br + Blanks(2) + f.v + f.v,
+        bar,
+        Blanks(5) + f.bl + f.br + Blanks(50) + f.bl + f.br,
+    };
+  }();
+  return lines;
+}
+
+void PrintBanner() {
+  for (const auto& line : BannerLines()) PrintLine(line);
+}
+
+}  // namespace korvan

@@ -1,0 +1,40 @@
+#include "app/run_summary.h"
+
+#include "platform/codepage.h"
+#include "platform/console_output.h"
+
+namespace korvan {
+
+namespace {
+
+struct Texts {
+  std::string all_succeeded = Utf8ToCp936("查询全部成功...");
+  std::string failed_head = Utf8ToCp936("共有 【");
+  std::string failed_tail = Utf8ToCp936("】 处关键字查询失败...");
+  std::string elapsed_head = Utf8ToCp936("查询完成，共计耗时 【");
+  std::string elapsed_tail = Utf8ToCp936("】 毫秒...");
+};
+
+const Texts& T() {
+  static const Texts texts;
+  return texts;
+}
+
+}  // namespace
+
+std::string WorkbookConnectionString(const std::string& workbook_path) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + workbook_path +
+         ";Extended Properties=Excel 8.0;Persist Security Info=False";
+}
+
+void PrintRunSummary(std::int32_t fail_count, std::uint32_t elapsed_ms) {
+  const Texts& t = T();
+  PrintLine("");
+  PrintLine(fail_count == 0 ? t.all_succeeded
+                            : t.failed_head + std::to_string(fail_count) + t.failed_tail);
+  PrintLine("");
+  PrintLine(t.elapsed_head + std::to_string(elapsed_ms) + t.elapsed_tail);
+  PrintLine("");
+}
+
+}  // namespace korvan

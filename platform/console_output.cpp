@@ -1,0 +1,110 @@
+#include "platform/console_output.h"
+
+#include <langinfo.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/codepage.h"
+
+namespace korvan {
+
+namespace {
+
+ConsoleSink* g_sink = nullptr;
+
+// Upper-cased copy for comparing charset names.
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+bool IsCp936Charset(const std::string& charset) {
+  const std::string name = Upper(charset);
+  return name == "GB18030" || name == "GBK" || name == "CP936";
+}
+
+}  // namespace
+
+std::string SanitizeConsoleText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b < 32 && b != '\t') || b == 127) c = '?';
+  }
+  return out;
+}
+
+int DisplayColumns(std::string_view text) {
+  int columns = 0;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x81 || b == 0xFF || i + 1 >= text.size()) {
+      columns += 1;
+      i += 1;
+      continue;
+    }
+    const auto second = static_cast<unsigned char>(text[i + 1]);
+    // GB18030 four-byte form: lead, digit, lead, digit.
+    const bool four = second >= 0x30 && second <= 0x39 && i + 3 < text.size();
+    columns += 2;
+    i += four ? 4 : 2;
+  }
+  return columns;
+}
+
+std::string ConsoleCharset() {
+  static const std::string charset = [] {
+    std::setlocale(LC_ALL, "");
+    // Numbers are written and read the same whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    const char* name = nl_langinfo(CODESET);
+    if (name == nullptr || *name == '\0' || std::strcmp(name, "ANSI_X3.4-1968") == 0) {
+      return std::string("UTF-8");
+    }
+    return std::string(name);
+  }();
+  return charset;
+}
+
+StreamConsole::StreamConsole(std::FILE* stream, std::string charset)
+    : stream_(stream), charset_(std::move(charset)), passthrough_(IsCp936Charset(charset_)) {}
+
+void StreamConsole::WriteLine(std::string_view line) {
+  std::string text = SanitizeConsoleText(line);
+  if (!passthrough_) {
+    auto converted = ConvertCharsetLenient(text, "GB18030", charset_.c_str());
+    text = converted ? std::move(*converted) : Cp936ToUtf8(text);
+  }
+  text.push_back('\n');
+  std::fwrite(text.data(), 1, text.size(), stream_);
+  std::fflush(stream_);
+}
+
+void StreamConsole::Flush() { std::fflush(stream_); }
+
+void RecordingConsole::WriteLine(std::string_view line) {
+  lines_.push_back(SanitizeConsoleText(line));
+}
+
+ConsoleSink& ConsoleOut() {
+  if (g_sink != nullptr) return *g_sink;
+  // Never destroyed: output may still be written while the process ends.
+  static StreamConsole* standard = new StreamConsole(stdout, ConsoleCharset());
+  return *standard;
+}
+
+ConsoleSink* SetConsoleSink(ConsoleSink* sink) {
+  ConsoleSink* previous = g_sink;
+  g_sink = sink;
+  return previous;
+}
+
+void PrintLine(std::string_view line) { ConsoleOut().WriteLine(line); }
+
+}  // namespace korvan

@@ -1,0 +1,76 @@
+// Line output to the user's console.
+//
+// Lines are code page 936 text inside the program. Before a line reaches the
+// terminal every byte below 32 (tab excepted) and the byte 127 becomes "?",
+// so that no text from a page or a workbook can send control or escape
+// sequences to the terminal; the line is then converted to the character set
+// of the locale (UTF-8 on a usual terminal) and ended with "\n". Every line is flushed at once, so
+// that a user (or a program reading a pipe) sees it before the tool waits. Those bytes never occur
+// inside a multi-byte character of code page 936, so the replacement keeps every character whole.
+//
+// ConsoleOut() is the sink all run-control output goes to: standard output
+// unless a test installed another sink. Main thread only.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvan {
+
+class ConsoleSink {
+ public:
+  virtual ~ConsoleSink() = default;
+  // `line` is code page 936 text without a line end.
+  virtual void WriteLine(std::string_view line) = 0;
+  virtual void Flush() = 0;
+};
+
+// The text with bytes below 32 (other than tab) and 127 shown as "?".
+std::string SanitizeConsoleText(std::string_view text);
+
+// Console columns of code page 936 text: a double-byte (or four-byte)
+// character takes two columns, a single byte one.
+int DisplayColumns(std::string_view text);
+
+// The character set the locale names (nl_langinfo(CODESET) after
+// setlocale(LC_ALL, ""); LC_NUMERIC stays "C"), as an iconv name; "UTF-8" for the plain C locale,
+// whose terminal is almost always a UTF-8 one today.
+std::string ConsoleCharset();
+
+// A sink that writes converted lines to a stdio stream (not owned).
+class StreamConsole final : public ConsoleSink {
+ public:
+  StreamConsole(std::FILE* stream, std::string charset);
+  void WriteLine(std::string_view line) override;
+  void Flush() override;
+
+ private:
+  std::FILE* stream_;
+  std::string charset_;
+  bool passthrough_;  // the charset is code page 936 already
+};
+
+// A sink that keeps the sanitised code page 936 lines (tests).
+class RecordingConsole final : public ConsoleSink {
+ public:
+  void WriteLine(std::string_view line) override;
+  void Flush() override {}
+  const std::vector<std::string>& Lines() const { return lines_; }
+  void Clear() { lines_.clear(); }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// The current sink: standard output in the locale's charset by default.
+ConsoleSink& ConsoleOut();
+// Installs `sink` (not owned) as ConsoleOut(); nullptr puts standard output
+// back. Returns the previous sink set this way (nullptr for the default).
+ConsoleSink* SetConsoleSink(ConsoleSink* sink);
+
+// ConsoleOut().WriteLine(line).
+void PrintLine(std::string_view line);
+
+}  // namespace korvan

@@ -1,0 +1,1 @@
+target_sources(korvan_platform PRIVATE open_page.cpp)

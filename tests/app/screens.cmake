@@ -1,0 +1,1 @@
+korvan_add_test(screens_test SOURCES screens_test.cpp LIBS korvan_app)

@@ -1,0 +1,387 @@
+#!/usr/bin/python3
+"""End-to-end tests of the korvan executable: a run folder as a user sets it
+up, a loopback web reached through http_proxy, scripted standard input, the
+console lines and the workbook read back by xlrd / openpyxl.
+
+Usage: e2e_test.py KORVAN_EXE [unittest arguments, e.g. a test class]
+"""
+import os
+import stat
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import korvan_e2e as k  # noqa: E402
+
+KORVAN = None
+DAY = "2026/12/06"  # the parameter page's Date header in UTC+8
+TIME = "00:30:00"
+ALPHA, BETA, GAMMA = "alpha.korvan.test", "beta.korvan.test", "gamma.korvan.test"
+ENGINES = [("Alpha", ALPHA), ("Beta", BETA), ("丙引擎", GAMMA)]
+
+
+def found(sheet, count, engine):
+    return "【%s】 中找到 【%d】 个供 【%s】 搜索的关键字..." % (sheet, count, engine)
+
+
+def none_found(sheet):
+    return "【%s】 中没有找到可供搜索的关键字..." % sheet
+
+
+class E2eCase(unittest.TestCase):
+    workbook_name = "关键字.xls"
+
+    def setUp(self):
+        self.web = k.LoopbackWeb()
+        self.web.param_text = k.param_page(ENGINES)
+        self.folder = k.RunFolder(KORVAN, self.workbook_name)
+        self.runs = []
+
+    def tearDown(self):
+        for run in self.runs:
+            if run.proc.poll() is None:
+                run.proc.kill()
+                run.finish()
+        self.web.close()
+        self.folder.close()
+
+    def start(self, **kwargs):
+        run = k.Korvan(self.folder, self.web, **kwargs)
+        self.runs.append(run)
+        return run
+
+    def choose(self, run, key):
+        run.wait_menu()
+        run.send(key)
+
+    def assertLines(self, run, expected):
+        """Every expected line occurs, in this order, among the console lines."""
+        lines = run.lines
+        at = 0
+        for line in expected:
+            while at < len(lines) and lines[at] != line:
+                at += 1
+            self.assertLess(at, len(lines), "line %r missing (in order); output:\n%s" % (
+                line, run.output()))
+            at += 1
+
+
+class FirstRunAndMenuReruns(E2eCase):
+    """A first run appends the day's rows and writes ranks and "?"; choice 2
+    in the same process queries only the empty cells; choice 3 queries all,
+    keeping an earlier value where the new query fails."""
+
+    def test_first_run_then_failed_again_then_all_again(self):
+        kws_a = ["red", "蓝色", "green-0-20"]
+        self.folder.write_workbook([
+            ("site-a.test", [k.HEADER + kws_a]),
+            ("site-b.test", [k.HEADER + ["one", "two"]]),
+        ])
+        original = k.read_bytes(self.folder.workbook)
+        self.folder.write_ini(engines={
+            "Alpha": {"启用": "site-a.test, site-b.test"},
+            "Beta": {"启用": "SITE-A.test"},
+            "丙引擎": {"启用": "site-b.test"},
+        })
+        w = self.web
+        w.hits = {
+            (ALPHA, "red"): {"site-a.test": [3]},
+            (ALPHA, "green"): {"site-a.test": [4, 15]},
+            (BETA, "red"): {"site-a.test": [2, 5]},
+            (BETA, "蓝色"): {"site-a.test": [7]},
+            (BETA, "green"): {"site-a.test": [12]},
+            (ALPHA, "one"): {"site-b.test": [1]},
+            (GAMMA, "one"): {"site-b.test": [10]},
+            (GAMMA, "two"): {"site-b.test": [3]},
+        }
+        w.failures = {(BETA, "蓝色"): 1, (GAMMA, "two"): 1}
+        run = self.start()
+        run.wait_menu()
+        self.assertLines(run, [
+            "正在联网获取运行参数...", "正在载入本地设置...",
+            found("site-a.test", 3, "Alpha"), found("site-a.test", 3, "Beta"),
+            found("site-b.test", 2, "Alpha"), found("site-b.test", 2, "丙引擎"),
+            "", "共有 【2】 处关键字查询失败...", "",
+        ])
+        self.assertTrue(any(l.startswith("查询完成，共计耗时 【") and l.endswith("】 毫秒...")
+                            for l in run.lines))
+        self.assertNotIn("本工具可以支持", run.output())  # a section per engine
+        # "green-0-20": two pages, stop at the first hit.
+        self.assertEqual(w.keyword_requests(ALPHA).count("green"), 1)
+        self.assertEqual(w.keyword_requests(BETA).count("green"), 2)
+        # The backup of the original sits beside the workbook.
+        self.assertEqual(k.read_bytes(self.folder.workbook + ".bak"), original)
+
+        before = len(run.lines)
+        with w.lock:
+            w.requests.clear()
+        run.send(b"2")
+        run.wait_menu()
+        second = run.lines[before:]
+        self.assertIn(found("site-a.test", 1, "Beta"), second)
+        self.assertIn(found("site-b.test", 1, "丙引擎"), second)
+        self.assertFalse(any("个供 【Alpha】" in l for l in second))
+        self.assertIn("查询全部成功...", second)
+        self.assertEqual(w.keyword_requests(BETA), ["蓝色"])
+        self.assertEqual(w.keyword_requests(GAMMA), ["two"])
+        self.assertEqual(w.keyword_requests(ALPHA), [])
+
+        before = len(run.lines)
+        w.hits[(ALPHA, "red")] = {"site-a.test": [6]}
+        w.failures = {(ALPHA, "two"): 1}
+        run.send(b"3")
+        run.wait_menu()
+        third = run.lines[before:]
+        for line in (found("site-a.test", 3, "Alpha"), found("site-a.test", 3, "Beta"),
+                     found("site-b.test", 2, "Alpha"), found("site-b.test", 2, "丙引擎"),
+                     "共有 【1】 处关键字查询失败..."):
+            self.assertIn(line, third)
+        run.send(b"1")
+        self.assertEqual(run.finish(), 0)
+
+        book = self.folder.read_workbook()
+        self.assertEqual(book["site-a.test"], [
+            k.HEADER + kws_a,
+            [DAY, TIME, "Alpha", "6", "?", "4"],
+            [DAY, TIME, "Beta", "2,5", "7", "12"],
+        ])
+        self.assertEqual(book["site-b.test"], [
+            k.HEADER + ["one", "two"],
+            [DAY, TIME, "Alpha", "1", "?"],  # the failed re-query kept "?"
+            [DAY, TIME, "丙引擎", "10", "3"],
+        ])
+
+
+class SecondExecutionSameDay(E2eCase):
+    """A second execution on the same day finds the day's row of an .xlsx
+    workbook and queries only its empty cells; a third finds nothing to do."""
+    workbook_name = "keywords.xlsx"
+
+    def test_second_and_third_execution(self):
+        old = ["2026/12/01", "08:00:00", "Alpha", "9", "?"]
+        self.folder.write_workbook([("site-c.test", [k.HEADER + ["x", "y"], old])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={"Alpha": {"启用": "site-c.test"}})
+        self.web.hits = {(ALPHA, "x"): {"site-c.test": [1]}, (ALPHA, "y"): {"site-c.test": [2]}}
+        self.web.failures = {(ALPHA, "y"): 1}
+
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn(found("site-c.test", 2, "Alpha"), run.lines)
+        self.assertEqual(self.folder.read_workbook()["site-c.test"][2], [DAY, TIME, "Alpha", "1"])
+
+        with self.web.lock:
+            self.web.requests.clear()
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn(found("site-c.test", 1, "Alpha"), run.lines)
+        self.assertEqual(self.web.keyword_requests(ALPHA), ["y"])
+        rows = self.folder.read_workbook()["site-c.test"]
+        self.assertEqual(rows, [k.HEADER + ["x", "y"], old, [DAY, TIME, "Alpha", "1", "2"]])
+
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn(none_found("site-c.test"), run.lines)
+        self.assertIn("查询全部成功...", run.lines)
+        self.assertEqual(len(self.folder.read_workbook()["site-c.test"]), 3)
+
+
+class EscDuringSheet(E2eCase):
+    """Esc stops the current sheet; its unanswered keywords stay empty and
+    count as failures; the next sheet runs normally. The menu on an ended
+    standard input leaves like choice 1."""
+
+    def test_esc_stops_only_the_current_sheet(self):
+        slow = ["s%d" % i for i in range(8)]
+        self.folder.write_workbook([
+            ("slow.test", [k.HEADER + slow]),
+            ("next.test", [k.HEADER + ["n"]]),
+        ])
+        self.folder.write_ini(common={"暂停时间": "0"},
+                              engines={"Alpha": {"启用": "slow.test,next.test"}})
+        self.web.delay_s = 0.3
+        self.web.hits = {(ALPHA, kw): {"slow.test": [1]} for kw in slow}
+        self.web.hits[(ALPHA, "n")] = {"next.test": [2]}
+        run = self.start()
+        run.wait_line(found("slow.test", 8, "Alpha"))
+        time.sleep(0.4)
+        run.send(b"\x1b")
+        run.wait_line("上的关键字查询中断")
+        run.wait_line(found("next.test", 1, "Alpha"))
+        summary = run.wait_line(lambda l: l.startswith("共有 【"), "the failure count")
+        failed = int(summary.split("【")[1].split("】")[0])
+        self.assertGreaterEqual(failed, 1)
+        self.assertLessEqual(failed, 7)
+        run.wait_menu()
+        run.close_input()
+        self.assertEqual(run.finish(), 0)
+        book = self.folder.read_workbook()
+        slow_row = book["slow.test"][1]
+        answered = [c for c in slow_row[3:] if c]
+        self.assertEqual(len(answered), 8 - failed)
+        self.assertTrue(all(c == "1" for c in answered))
+        self.assertEqual(book["next.test"][1], [DAY, TIME, "Alpha", "2"])
+        self.assertEqual(self.web.keyword_requests(ALPHA)[-1], "n")
+
+
+class MissingWorkbook(E2eCase):
+    """The missing-workbook message waits for Enter and ends with exit code
+    0; on an ended standard input it ends at once."""
+
+    def test_missing_workbook(self):
+        self.folder.write_ini(workbook="no-such-book.xls")
+        run = self.start()
+        run.wait_line("Excel文件不存在，请检查！按Enter键退出程序...")
+        time.sleep(0.3)
+        self.assertIsNone(run.proc.poll(), "did not wait for Enter")
+        run.send(b"\n")
+        self.assertEqual(run.finish(), 0)
+        self.assertLines(run, ["", k.BANNER_TOP, "正在联网获取运行参数...", "正在载入本地设置...",
+                               "Excel文件不存在，请检查！按Enter键退出程序..."])
+
+        run = self.start(stdin=k.subprocess.DEVNULL)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(run.lines[-1], "Excel文件不存在，请检查！按Enter键退出程序...")
+
+        # No settings file at all: the same message.
+        os.remove(os.path.join(self.folder.dir, "配置.ini"))
+        run = self.start(stdin=k.subprocess.DEVNULL)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(run.lines[-1], "Excel文件不存在，请检查！按Enter键退出程序...")
+
+
+class WorkbookCannotBeOpened(E2eCase):
+    """A workbook that an office suite has open, or that is no workbook at
+    all, ends in "Excel文件打开失败！按Enter键退出..." after Enter, exit code
+    0, and the file is left as it was."""
+
+    def test_locked_and_garbage_workbooks(self):
+        self.folder.write_workbook([("site-f.test", [k.HEADER + ["kw"]])])
+        self.folder.write_ini(engines={"Alpha": {"启用": "site-f.test"}})
+        original = k.read_bytes(self.folder.workbook)
+        lock = os.path.join(self.folder.dir, ".~lock.关键字.xls#")
+        with open(lock, "w") as f:
+            f.write("someone,on,a desktop\n")
+        run = self.start()
+        run.wait_line("Excel文件打开失败！按Enter键退出...")
+        time.sleep(0.3)
+        self.assertIsNone(run.proc.poll(), "did not wait for Enter")
+        run.send(b"\n")
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(k.read_bytes(self.folder.workbook), original)
+        self.assertEqual(self.web.keyword_requests(ALPHA), [])
+
+        os.remove(lock)
+        garbage = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + os.urandom(3000)
+        with open(self.folder.workbook, "wb") as f:
+            f.write(garbage)
+        run = self.start(stdin=k.subprocess.DEVNULL)
+        self.assertEqual(run.finish(), 0)
+        self.assertEqual(run.lines[-1], "Excel文件打开失败！按Enter键退出...")
+        self.assertEqual(k.read_bytes(self.folder.workbook), garbage)
+
+
+class ParamPageUnreachable(E2eCase):
+    """Without the parameter page the four built-in engines are used, the run
+    date is the local clock, and the supported-engines line lists them."""
+
+    def test_builtin_engines_and_local_clock(self):
+        self.web.param_status = 502
+        self.folder.write_workbook([("site-d.test", [k.HEADER + ["k1", "k2"]])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={"百度": {"启用": "site-d.test"}})
+        self.web.hits = {("www.baidu.com", "k1"): {"site-d.test": [2]}}
+        before = time.gmtime()
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        after = time.gmtime()
+        self.assertIn(found("site-d.test", 2, "百度"), run.lines)
+        self.assertIn("本工具可以支持 百度、谷歌、360So、淘宝 的搜索引擎，只需在配置文件中写入相应内容即可使用！",
+                      run.lines)
+        self.assertNotIn("软件版本已经升级，请及时下载更新！", run.lines)
+        self.assertIn(" 0 : 退出并访问     ", run.lines)
+        self.assertIn(" 1 : 直接退出       ", run.lines)
+        hosts = {h for h, kw, _ in self.web.requests if kw is not None}
+        self.assertEqual(hosts, {"www.baidu.com"})
+        row = self.folder.read_workbook()["site-d.test"][1]
+        days = {time.strftime("%Y/%m/%d", t) for t in (before, after)}
+        self.assertIn(row[0], days)
+        self.assertRegex(row[1], r"^\d\d:\d\d:\d\d$")
+        self.assertEqual(row[2:], ["百度", "2", "?"])
+
+
+class SheetsWithoutKeywords(E2eCase):
+    """Sheets with only the fixed columns, a keyword among the first three
+    columns, or no enabled engine yield no keywords and get no row; fixed
+    columns in another order and a host with a path are accepted."""
+
+    def test_sheets_without_keywords(self):
+        sheets = [
+            ("fixed.test", [k.HEADER]),
+            ("order.test", [["时间", "搜索引擎", "日期", "kw"]]),
+            ("bad.test", [["日期", "时间", "kw1", "kw2"]]),
+            ("off.test", [k.HEADER + ["kw"]]),
+            ("news.test)cn", [k.HEADER + ["kw"]]),
+        ]
+        self.folder.write_workbook(sheets)
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={
+            "Alpha": {"启用": "fixed.test,order.test,bad.test,news.test/cn"}})
+        self.web.hits = {(ALPHA, "kw"): {"order.test": [5], "news.test/cn": [8]}}
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertLines(run, [none_found("fixed.test"), found("order.test", 1, "Alpha"),
+                               none_found("bad.test"), none_found("off.test"),
+                               found("news.test/cn", 1, "Alpha"), "查询全部成功..."])
+        book = self.folder.read_workbook()
+        for name in ("fixed.test", "bad.test", "off.test"):
+            self.assertEqual(book[name], [r for r in dict(sheets)[name]], name)
+        self.assertEqual(book["order.test"][1], [TIME, "Alpha", DAY, "5"])
+        self.assertEqual(book["news.test)cn"][1], [DAY, TIME, "Alpha", "8"])
+
+
+class VersionNoticeAndExitPage(E2eCase):
+    """The notice (control bytes shown as "?"), the version notice, the
+    remote menu texts, the supported-engines line, a wrong key, and choice 0
+    opening the exit page through the desktop opener."""
+
+    def test_end_screen_and_choice_zero(self):
+        self.web.param_text = k.param_page(
+            [("Alpha", ALPHA), ("Beta", BETA)], exit_url="http://www.korvan.test/bye?a=1&b=2",
+            latest="1.2.0.1", menu0="访问主页", menu1="再见", notice="欢迎使用\x1b[2J本工具")
+        self.folder.write_workbook([("site-e.test", [k.HEADER + ["kw"]])])
+        self.folder.write_ini(engines={"Alpha": {"启用": "site-e.test"}})
+        self.web.hits = {(ALPHA, "kw"): {"site-e.test": [1]}}
+        bin_dir = os.path.join(self.folder.dir, "bin")
+        os.mkdir(bin_dir)
+        record = os.path.join(self.folder.dir, "opened.txt")
+        opener = os.path.join(bin_dir, "xdg-open")
+        with open(opener, "w") as f:
+            f.write("#!/bin/sh\nprintf '%%s\\n' \"$@\" > %s.tmp && mv %s.tmp %s\n" % (
+                record, record, record))
+        os.chmod(opener, stat.S_IRWXU)
+        run = self.start(extra_env={"PATH": bin_dir + ":" + os.environ.get("PATH", "")})
+        run.wait_menu()
+        run.send(b"x")
+        run.wait_line("请按照提示输入！")
+        run.send(b"0")
+        self.assertEqual(run.finish(), 0)
+        self.assertLines(run, [
+            "本工具可以支持 Alpha、Beta 的搜索引擎，只需在配置文件中写入相应内容即可使用！", "",
+            k.BANNER_TOP, "", "欢迎使用?[2J本工具", "", "软件版本已经升级，请及时下载更新！", "",
+            " 0 : 退出并访问     访问主页", " 1 : 直接退出       再见", " 2 : 失败重查",
+            " 3 : 全部重查", "请按照提示输入！"])
+        for _ in range(500):
+            if os.path.exists(record):
+                break
+            time.sleep(0.01)
+        with open(record) as f:
+            self.assertEqual(f.read(), "http://www.korvan.test/bye?a=1&b=2\n")
+
+
+if __name__ == "__main__":
+    KORVAN = os.path.abspath(sys.argv[1])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[2:], verbosity=2)

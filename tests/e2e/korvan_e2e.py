@@ -1,0 +1,352 @@
+"""Runs the built korvan executable as a user would, for the end-to-end tests
+and the end-to-end benchmark.
+
+- LoopbackWeb: an HTTP server on 127.0.0.1 that korvan reaches as its proxy
+  (http_proxy), so the fixed addresses of the parameter page and of the
+  result pages land here. It plays the parameter page and the result pages
+  of several engines and records every request.
+- RunFolder: a temporary folder with korvan copied in, its 配置.ini and a
+  workbook made by python3-xlwt (.xls) or python3-openpyxl (.xlsx).
+- Korvan: the running process, its console lines (decoded), its standard
+  input, and a hard time limit on everything.
+"""
+import http.server
+import os
+import queue
+import resource
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import urllib.parse
+
+PARAM_HOST = "params.korvan.test"
+PARAM_PATH = "/params.txt"
+
+# Google-shaped result pages: one <li class="g"> per result.
+SPEC = '<li class="g"[*]>|</li>|<li class="g"[*]>|..|0'
+
+
+def engine_block(name, host):
+    return "[%s]\r\nhttp://%s/search?q=[keyword]&start=[0,0,10]\r\n%s\r\n10\r\n0\r\n" % (
+        name, host, SPEC)
+
+
+def param_page(engines, exit_url="", latest="", menu0="", menu1="", notice=""):
+    """The parameter page text: the prelude lines, then one block per
+    (name, host) engine."""
+    prelude = ["korvan parameters", exit_url, latest, menu0, menu1, notice]
+    while prelude[-1] == "":  # empty lines do not count: end the prelude early
+        prelude.pop()
+    assert "" not in prelude, "an empty text can only end the prelude"
+    text = "\r\n".join(prelude) + "\r\n"
+    return text + "".join(engine_block(n, h) for n, h in engines)
+
+
+def result_page(items):
+    page = "<html><body><div id=search><ol>"
+    for item in items:
+        page += '<li class="g"><h3><a href="http://r/">title</a></h3><cite>%s</cite></li>' % item
+    return page + "</ol></div></body></html>"
+
+
+def baidu_page(items, first_id):
+    page = '<html><body><div id="content_left">'
+    for i, item in enumerate(items):
+        page += '<table id="%d" class="result"><tr><td><span>%s</span></td></tr></table>' % (
+            first_id + i, item)
+    return page + "</div></body></html>"
+
+
+BLOCKED_PAGE = "<html><body><form>please verify you are human</form></body></html>"
+
+
+class LoopbackWeb:
+    """The proxy-addressed web of the tests.
+
+    hits[(engine_host, keyword)] = {site: [overall ranks]} places a site at
+    those ranks; failures[(engine_host, keyword)] = n makes the first n
+    requests for that keyword get a page without a result list (a failed
+    query). param_status other than 200 makes the parameter page fail.
+    delay_s delays every result page."""
+
+    def __init__(self):
+        self.param_text = ""
+        self.param_status = 200
+        self.param_date = "Sat, 05 Dec 2026 16:30:00 GMT"  # 2026/12/06 00:30:00 in UTC+8
+        self.hits = {}
+        self.failures = {}
+        self.delay_s = 0.0
+        self.requests = []
+        self.lock = threading.Lock()
+        web = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                web._answer(self)
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        self.port = self.server.server_address[1]
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+    def proxy(self):
+        return "http://127.0.0.1:%d" % self.port
+
+    def keyword_requests(self, engine_host):
+        """The keywords asked of an engine, in order (one entry per page)."""
+        with self.lock:
+            return [k for h, k, _ in self.requests if h == engine_host]
+
+    def _send(self, handler, status, body, content_type, date=None):
+        data = body.encode("utf-8") if isinstance(body, str) else body
+        handler.send_response_only(status)
+        handler.send_header("Date", date or handler.date_time_string())
+        handler.send_header("Content-Type", content_type)
+        handler.send_header("Content-Length", str(len(data)))
+        handler.end_headers()
+        handler.wfile.write(data)
+
+    def _answer(self, handler):
+        url = urllib.parse.urlsplit(handler.path)
+        host = (url.hostname or handler.headers.get("Host", "")).lower()
+        query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+        if host == PARAM_HOST and url.path == PARAM_PATH:
+            with self.lock:
+                self.requests.append((host, None, None))
+            if self.param_status != 200:
+                self._send(handler, self.param_status, "bad gateway", "text/plain")
+            else:
+                self._send(handler, 200, self.param_text.encode("gb18030"),
+                           "text/plain; charset=gbk", self.param_date)
+            return
+        if "wd" in query:  # the built-in Baidu: /s?wd=..&pn=..&rn=10
+            keyword, start = query["wd"][0], int(query.get("pn", ["0"])[0])
+        else:
+            keyword, start = query.get("q", [""])[0], int(query.get("start", ["0"])[0])
+        with self.lock:
+            self.requests.append((host, keyword, start))
+            left = self.failures.get((host, keyword), 0)
+            if left:
+                self.failures[(host, keyword)] = left - 1
+            placed = dict(self.hits.get((host, keyword), {}))
+        if self.delay_s:
+            time.sleep(self.delay_s)
+        if left:
+            self._send(handler, 200, BLOCKED_PAGE, "text/html; charset=utf-8")
+            return
+        items = []
+        for rank in range(start + 1, start + 11):
+            site = next((s for s, ranks in placed.items() if rank in ranks), None)
+            items.append("http://%s/page%d" % (site, rank) if site else "www.other%d.net" % rank)
+        page = baidu_page(items, start + 1) if "wd" in query else result_page(items)
+        self._send(handler, 200, page, "text/html; charset=utf-8")
+
+
+HEADER = ["日期", "时间", "搜索引擎"]
+
+
+def write_xls(path, sheets):
+    """sheets: [(name, [row, ...])], rows lists of cell values (str or number)."""
+    import xlwt
+    book = xlwt.Workbook(encoding="utf-8")
+    for name, rows in sheets:
+        sheet = book.add_sheet(name)
+        for r, row in enumerate(rows):
+            for c, value in enumerate(row):
+                if value is not None:
+                    sheet.write(r, c, value)
+    book.save(path)
+
+
+def write_xlsx(path, sheets):
+    import openpyxl
+    book = openpyxl.Workbook()
+    book.remove(book.active)
+    for name, rows in sheets:
+        sheet = book.create_sheet(name)
+        for r, row in enumerate(rows, start=1):
+            for c, value in enumerate(row, start=1):
+                if value is not None:
+                    sheet.cell(row=r, column=c, value=value)
+    book.save(path)
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def cell_text(value):
+    if isinstance(value, float) and value.is_integer():
+        return str(int(value))
+    return "" if value is None else str(value)
+
+
+def read_workbook(path):
+    """{sheet name: [[cell text, ...], ...]} read back by xlrd or openpyxl."""
+    with open(path, "rb") as f:
+        magic = f.read(4)
+    out = {}
+    if magic.startswith(b"PK"):
+        import openpyxl
+        book = openpyxl.load_workbook(path)
+        for sheet in book.worksheets:
+            out[sheet.title] = [[cell_text(v) for v in row]
+                                for row in sheet.iter_rows(values_only=True)]
+    else:
+        import xlrd
+        book = xlrd.open_workbook(path)
+        for sheet in book.sheets():
+            out[sheet.name] = [[cell_text(v) for v in sheet.row_values(r)]
+                               for r in range(sheet.nrows)]
+    for rows in out.values():  # trailing empty cells do not count
+        for row in rows:
+            while row and row[-1] == "":
+                row.pop()
+    return out
+
+
+class RunFolder:
+    """A temporary folder as a user sets it up: korvan, 配置.ini, a workbook."""
+
+    def __init__(self, korvan_path, workbook_name="关键字.xls"):
+        self.dir = tempfile.mkdtemp(prefix="korvan-e2e-")
+        self.exe = os.path.join(self.dir, "korvan")
+        shutil.copy2(korvan_path, self.exe)
+        self.workbook = os.path.join(self.dir, workbook_name)
+
+    def close(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def write_ini(self, common=None, engines=None, workbook=None):
+        """common: extra keys of 公共; engines: {name: {key: value}}."""
+        lines = ["[公共]", "表格文件路径=%s" % (workbook or os.path.basename(self.workbook))]
+        lines += ["%s=%s" % kv for kv in (common or {}).items()]
+        for name, keys in (engines or {}).items():
+            lines.append("[%s]" % name)
+            lines += ["%s=%s" % kv for kv in keys.items()]
+        with open(os.path.join(self.dir, "配置.ini"), "w", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+
+    def write_workbook(self, sheets):
+        if self.workbook.endswith(".xlsx"):
+            write_xlsx(self.workbook, sheets)
+        else:
+            write_xls(self.workbook, sheets)
+
+    def read_workbook(self):
+        return read_workbook(self.workbook)
+
+
+class Korvan:
+    """One execution of korvan in a run folder, its console read line by
+    line on a thread of its own. Everything waits at most `limit_s` seconds
+    in all; past that the process is killed and the waits fail."""
+
+    def __init__(self, folder, web, stdin=subprocess.PIPE, limit_s=60, extra_env=None):
+        env = {k: v for k, v in os.environ.items()
+               if k.lower() not in ("no_proxy", "http_proxy", "https_proxy", "all_proxy")}
+        env.update({"http_proxy": web.proxy() if web else "http://127.0.0.1:9",
+                    "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8", "TZ": "UTC"})
+        env.update(extra_env or {})
+        self.deadline = time.monotonic() + limit_s
+        self.lines = []
+        self.new_lines = queue.Queue()
+        self.proc = subprocess.Popen([folder.exe], cwd=folder.dir, stdin=stdin,
+                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=env)
+        self.rusage = None
+        self.returncode = None
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+        self.killer = threading.Timer(limit_s, self._kill)
+        self.killer.daemon = True
+        self.killer.start()
+
+    def _kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            line = raw.decode("utf-8", errors="replace").rstrip("\n")
+            self.lines.append(line)
+            self.new_lines.put(line)
+        self.new_lines.put(None)
+
+    def wait_line(self, predicate, what=""):
+        """Waits for the next line for which predicate(line) holds (a text:
+        the line contains it); returns it. Raises AssertionError at the end
+        of output or of the time limit."""
+        test = predicate if callable(predicate) else (lambda line: predicate in line)
+        while True:
+            left = self.deadline - time.monotonic()
+            if left <= 0:
+                raise AssertionError("time limit waiting for %r; output:\n%s" % (
+                    what or predicate, "\n".join(self.lines[-40:])))
+            try:
+                line = self.new_lines.get(timeout=left)
+            except queue.Empty:
+                continue
+            if line is None:
+                self.new_lines.put(None)
+                raise AssertionError("output ended waiting for %r; output:\n%s" % (
+                    what or predicate, "\n".join(self.lines[-40:])))
+            if test(line):
+                return line
+
+    def wait_menu(self):
+        return self.wait_line(lambda line: line == " 3 : 全部重查", "the menu")
+
+    def send(self, data):
+        try:
+            self.proc.stdin.write(data)
+            self.proc.stdin.flush()
+        except BrokenPipeError:
+            pass  # it ended; the caller's checks say whether it should have
+
+    def close_input(self):
+        if self.proc.stdin:
+            self.proc.stdin.close()
+
+    def finish(self):
+        """Waits for the end; returns the exit code (rusage in self.rusage)."""
+        while self.returncode is None:
+            try:
+                _, status, usage = os.wait4(self.proc.pid, os.WNOHANG)
+            except ChildProcessError:
+                break
+            if _ == self.proc.pid:
+                self.returncode = os.waitstatus_to_exitcode(status)
+                self.proc.returncode = self.returncode
+                self.rusage = usage
+                break
+            if time.monotonic() > self.deadline + 5:
+                raise AssertionError("korvan did not end")
+            time.sleep(0.01)
+        self.killer.cancel()
+        self.reader.join(timeout=10)
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            if pipe:
+                try:
+                    pipe.close()
+                except OSError:
+                    pass
+        return self.returncode
+
+    def output(self):
+        return "\n".join(self.lines)
+
+# The first line of the banner as the console shows it.
+BANNER_TOP = "     ┏┓" + " " * 50 + "┏┓"
