@@ -102,6 +102,7 @@ TEST_F(XlsxFileTest, ReadsWorksheetsAndCellsOfAWorkbookMadeByOpenpyxl) {
   EXPECT_EQ(At(cells, 2, 4).text, "  ");  // whitespace-only text survives
   EXPECT_EQ(At(cells, 0, 7).text, "合并");
   EXPECT_EQ(At(cells, 0, 8).kind, Cell::Kind::Empty);  // covered by the merge
+  EXPECT_EQ(At(cells, 2, 7).text, "a\r\nb");
 
   const Cell& custom_date = At(cells, 1, 0);  // "yyyy/mm/dd"
   EXPECT_EQ(custom_date.kind, Cell::Kind::Number);
@@ -253,7 +254,7 @@ TEST_F(XlsxFileTest, LibreOfficeReadsTheSavedWorkbook) {
   EXPECT_EQ(csv,
             "日期,时间,搜索引擎,关键字,手机-1-50,共享,rich text,合并\n"
             "2024/03/05,08:30:00,Baidu,3,1,6,4,\n"
-            "3/6/2024,09:00:00,Google,2.5,  ,5,3.5,\n"
+            "3/6/2024,09:00:00,Google,2.5,  ,5,3.5,\"a\nb\"\n"
             "2024/03/07,,360,,\"4,9\",\"a\nb_x0041_\",,\n");
 }
 
