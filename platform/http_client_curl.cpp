@@ -22,6 +22,42 @@ constexpr const char* kUserAgent =
 
 using Clock = std::chrono::steady_clock;
 
+// The caches that every transfer shares: resolved names, open connections
+// and TLS sessions, so that one worker's requests to its engine reuse one
+// connection although each request has an easy handle of its own. A mutex
+// per kind of data, as libcurl asks of the lock callbacks.
+class SharedCaches {
+ public:
+  SharedCaches() : share_(curl_share_init()) {
+    if (share_ == nullptr) return;
+    curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, Lock);
+    curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
+    curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
+    for (curl_lock_data kind :
+         {CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_SSL_SESSION}) {
+      curl_share_setopt(share_, CURLSHOPT_SHARE, kind);
+    }
+  }
+  // Never cleaned up: the process may end while workers still transfer.
+  CURLSH* get() const { return share_; }
+
+ private:
+  static std::mutex& MutexFor(void* user, curl_lock_data kind) {
+    auto* self = static_cast<SharedCaches*>(user);
+    return self->mutexes_[static_cast<std::size_t>(kind) % kKinds];
+  }
+  static void Lock(CURL*, curl_lock_data kind, curl_lock_access, void* user) {
+    MutexFor(user, kind).lock();
+  }
+  static void Unlock(CURL*, curl_lock_data kind, void* user) { MutexFor(user, kind).unlock(); }
+
+  static constexpr std::size_t kKinds = CURL_LOCK_DATA_LAST;
+  CURLSH* share_;
+  std::mutex mutexes_[kKinds];
+};
+
+SharedCaches* Caches = nullptr;  // set once by HttpGlobalInit, before any worker
+
 // What the callbacks of one transfer share; lives on the caller's stack.
 struct Transfer {
   std::string body;
@@ -107,6 +143,7 @@ class CurlClient : public HttpClient {
     char error[CURL_ERROR_SIZE] = {};
 
     SetOpt(curl, CURLOPT_URL, url.c_str());
+    if (Caches != nullptr && Caches->get() != nullptr) SetOpt(curl, CURLOPT_SHARE, Caches->get());
     SetOpt(curl, CURLOPT_HTTPGET, 1L);
     SetOpt(curl, CURLOPT_NOSIGNAL, 1L);
     SetOpt(curl, CURLOPT_ERRORBUFFER, error);
@@ -175,7 +212,10 @@ HttpClient& CurlHttpClient() {
 void HttpGlobalInit() {
   static std::once_flag once;
   static CURLcode result = CURLE_OK;
-  std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::call_once(once, [] {
+    result = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (result == CURLE_OK) Caches = new SharedCaches();
+  });
   if (result != CURLE_OK) {
     throw HttpError(std::string("cannot start the HTTP library: ") + curl_easy_strerror(result));
   }
