@@ -83,11 +83,10 @@ class CellReader {
       return cell;
     }
     pugi::xml_node v = XlsxChild(node, "v");
-    if (!v) return cell;
     std::string_view value = v.child_value();
-    // A formula that was never calculated (openpyxl writes them) has an
-    // empty cached value: the cell holds nothing yet.
-    if (cell.is_formula && Trimmed(value).empty()) return cell;
+    // An empty <v> is no value: writers that do not calculate leave one
+    // under every formula.
+    if (!v || (Trimmed(value).empty() && type != "str")) return cell;
     if (type == "s") {
       std::size_t index = 0;
       std::string_view digits = Trimmed(value);
