@@ -47,7 +47,8 @@ class WorkbookFile {
 
   // Makes the cell a text cell holding `utf8` (new cells take the default
   // cell format). Growing the sheet by a row is setting a cell below it.
-  virtual void SetText(int sheet, std::uint32_t row, std::uint32_t col, const std::string& utf8) = 0;
+  virtual void SetText(int sheet, std::uint32_t row, std::uint32_t col,
+                       const std::string& utf8) = 0;
 
   // True when some cell was set since opening or the last save.
   virtual bool Modified() const = 0;

@@ -11,6 +11,7 @@
 // lock on the workbook while open. Main thread only; not thread-safe.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,9 +25,14 @@ struct TableSchemaEntry {
   std::string TableName;  // the sheet name, "." written as "#", then "$"
 };
 
+// Opens a workbook file by its file-system name (UTF-8); throws
+// WorkbookError. The default is OpenWorkbookFile; tests may put a double here.
+using WorkbookOpener = std::function<std::unique_ptr<WorkbookFile>(const std::string& path)>;
+
 class WorkbookConnection {
  public:
   WorkbookConnection();
+  explicit WorkbookConnection(WorkbookOpener opener);
   ~WorkbookConnection();  // closes (saving) if still open; never throws
   WorkbookConnection(const WorkbookConnection&) = delete;
   WorkbookConnection& operator=(const WorkbookConnection&) = delete;
@@ -37,7 +43,9 @@ class WorkbookConnection {
   bool IsOpen() const;
   // The worksheets in workbook order.
   std::vector<TableSchemaEntry> TableSchema() const;
-  // Saves pending changes and releases the workbook and its lock.
+  // Saves pending changes and releases the workbook and its lock, also when
+  // the save fails (the failure is then thrown and the file on disk is the
+  // one of the last successful save).
   void Close();
 
  private:

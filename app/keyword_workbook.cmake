@@ -1,0 +1,1 @@
+target_sources(korvan_app PRIVATE keyword_workbook.cpp)

@@ -1,0 +1,1 @@
+target_sources(korvan_platform PRIVATE date_text.cpp)

@@ -1,0 +1,1 @@
+target_sources(korvan_platform PRIVATE workbook/format_stubs_tmp.cpp)
