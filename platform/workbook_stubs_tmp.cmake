@@ -1,1 +1,0 @@
-target_sources(korvan_platform PRIVATE workbook/format_stubs_tmp.cpp)
