@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -32,16 +33,16 @@ std::string FindInPath(const std::string& program) {
     return access(program.c_str(), X_OK) == 0 ? program : std::string();
   }
   const char* path = std::getenv("PATH");
-  std::string_view dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (true) {
-    const std::size_t end = dirs.find(':');
-    const std::string_view dir = dirs.substr(0, end);
+  std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  for (;;) {
+    const std::size_t colon = rest.find(':');
+    const std::string_view dir = rest.substr(0, colon);
     std::string candidate(dir.empty() ? std::string_view(".") : dir);
     candidate += '/';
     candidate += program;
     if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (end == std::string_view::npos) break;
-    dirs.remove_prefix(end + 1);
+    if (colon == std::string_view::npos) break;
+    rest.remove_prefix(colon + 1);
   }
   return {};
 }

@@ -42,7 +42,7 @@ class SstBuilder {
     added_.push_back(SstEntry{text, {}, {}});
     const auto index = static_cast<std::uint32_t>(entries_.size());
     entries_.push_back(&added_.back());
-    plain_.emplace(text, index);
+    plain_.emplace(added_.back().text, index);
     return index;
   }
   const std::vector<const SstEntry*>& Entries() const { return entries_; }
@@ -50,7 +50,7 @@ class SstBuilder {
  private:
   std::vector<const SstEntry*> entries_;
   std::deque<SstEntry> added_;
-  std::unordered_map<std::u16string, std::uint32_t> plain_;
+  std::unordered_map<std::u16string_view, std::uint32_t> plain_;  // views into the entries
 };
 
 std::string_view Bytes(std::string_view stream, Span span) {

@@ -83,8 +83,10 @@ class CellReader {
       return cell;
     }
     pugi::xml_node v = XlsxChild(node, "v");
-    if (!v) return cell;
     std::string_view value = v.child_value();
+    // An empty <v> is no value: writers that do not calculate leave one
+    // under every formula.
+    if (!v || (Trimmed(value).empty() && type != "str")) return cell;
     if (type == "s") {
       std::size_t index = 0;
       std::string_view digits = Trimmed(value);

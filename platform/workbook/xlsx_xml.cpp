@@ -43,7 +43,21 @@ std::string XlsxXmlPart::Serialize() {
   StringWriter writer;
   writer.out.reserve(bytes_.size() + bytes_.size() / 8);
   doc_.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-  return std::move(writer.out);
+  // Parsing turned every line break written as such into LF, so a CR left
+  // in the document came from a character reference; pugixml writes it
+  // raw, and a reader would turn it into LF. Written as a reference again,
+  // it survives.
+  if (writer.out.find('\r') == std::string::npos) return std::move(writer.out);
+  std::string escaped;
+  escaped.reserve(writer.out.size() + 64);
+  for (char c : writer.out) {
+    if (c == '\r') {
+      escaped += "&#13;";
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
 }
 
 std::string_view XlsxLocalName(pugi::xml_node node) {

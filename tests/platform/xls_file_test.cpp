@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -61,19 +62,74 @@ void Replace(std::set<std::string>& lines, const std::string& prefix, const std:
   lines.insert(line);
 }
 
-// A compound file holding one stream.
-void WriteCompound(const std::string& path, const char* name, const std::string& stream) {
+// The streams of a compound file by path ("storage/stream").
+using Streams = std::map<std::string, std::string>;
+
+void WriteCompound(const std::string& path, const Streams& streams) {
   gsf_init();
   GsfOutput* sink = gsf_output_stdio_new(path.c_str(), nullptr);
   ASSERT_NE(sink, nullptr);
-  GsfOutfile* root = gsf_outfile_msole_new(sink);
+  std::map<std::string, GsfOutfile*> storages{{"", gsf_outfile_msole_new(sink)}};
   g_object_unref(sink);
-  GsfOutput* child = gsf_outfile_new_child(root, name, FALSE);
-  gsf_output_write(child, stream.size(), reinterpret_cast<const guint8*>(stream.data()));
-  gsf_output_close(child);
-  g_object_unref(child);
-  gsf_output_close(GSF_OUTPUT(root));
+  std::vector<GsfOutfile*> opened;
+  for (const auto& [name, bytes] : streams) {
+    std::size_t slash = 0;
+    while ((slash = name.find('/', slash)) != std::string::npos) {
+      const std::string storage = name.substr(0, slash);
+      if (!storages.count(storage)) {
+        const std::size_t parent = storage.rfind('/');
+        GsfOutfile* outer = storages[parent == std::string::npos ? "" : storage.substr(0, parent)];
+        const std::string leaf = parent == std::string::npos ? storage : storage.substr(parent + 1);
+        storages[storage] = GSF_OUTFILE(gsf_outfile_new_child(outer, leaf.c_str(), TRUE));
+        opened.push_back(storages[storage]);
+      }
+      ++slash;
+    }
+    const std::size_t parent = name.rfind('/');
+    GsfOutput* child = gsf_outfile_new_child(
+        storages[parent == std::string::npos ? "" : name.substr(0, parent)],
+        (parent == std::string::npos ? name : name.substr(parent + 1)).c_str(), FALSE);
+    gsf_output_write(child, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+    gsf_output_close(child);
+    g_object_unref(child);
+  }
+  for (auto it = opened.rbegin(); it != opened.rend(); ++it) {
+    gsf_output_close(GSF_OUTPUT(*it));
+    g_object_unref(*it);
+  }
+  gsf_output_close(GSF_OUTPUT(storages[""]));
+  g_object_unref(storages[""]);
+}
+
+void WriteCompound(const std::string& path, const char* name, const std::string& stream) {
+  WriteCompound(path, Streams{{name, stream}});
+}
+
+void ReadStorage(GsfInfile* storage, const std::string& prefix, Streams& out) {
+  for (int i = 0; i < gsf_infile_num_children(storage); ++i) {
+    GsfInput* child = gsf_infile_child_by_index(storage, i);
+    const std::string name = prefix + gsf_infile_name_by_index(storage, i);
+    if (gsf_infile_num_children(GSF_INFILE(child)) >= 0) {
+      ReadStorage(GSF_INFILE(child), name + "/", out);
+    } else {
+      std::string bytes(static_cast<std::size_t>(gsf_input_size(child)), '\0');
+      gsf_input_read(child, bytes.size(), reinterpret_cast<guint8*>(bytes.data()));
+      out[name] = bytes;
+    }
+    g_object_unref(child);
+  }
+}
+
+Streams ReadCompound(const std::string& path) {
+  Streams streams;
+  GsfInput* input = gsf_input_stdio_new(path.c_str(), nullptr);
+  if (!input) return streams;
+  GsfInfile* root = gsf_infile_msole_new(input, nullptr);
+  g_object_unref(input);
+  if (!root) return streams;
+  ReadStorage(root, "", streams);
   g_object_unref(root);
+  return streams;
 }
 
 std::string Rec(std::uint16_t type, const std::string& data) {
@@ -439,6 +495,36 @@ TEST_F(XlsFileTest, OnlyWorksheetsAreListedAndOtherSheetsAreCopied) {
   // The chart's substream went along unchanged.
   const std::string bytes = ReadBytes(dir_.Path("saved.xls"));
   EXPECT_NE(bytes.find(Rec(0x1002, std::string(16, '\7'))), std::string::npos);
+}
+
+TEST_F(XlsFileTest, OtherStreamsAndStoragesAreCopiedUnchanged) {
+  std::mt19937 random(11);
+  const auto noise = [&random](std::size_t size) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+  };
+  const Streams original{
+      {"WORKBOOK", CraftStream("", Rec(xls::kBlank, CellData(0, 0, "")))},
+      {"\005SummaryInformation", noise(300)},
+      {"_VBA_PROJECT_CUR/PROJECT", noise(700)},
+      {"_VBA_PROJECT_CUR/VBA/dir", noise(100000)},
+      {"_VBA_PROJECT_CUR/VBA/_VBA_PROJECT", noise(7)},
+  };
+  const std::string path = dir_.Path("streams.xls");
+  WriteCompound(path, original);
+  auto file = OpenXlsFile(path);
+  file->SetText(0, 0, 0, "changed");
+  file->SaveAs(dir_.Path("saved.xls"));
+  Streams saved = ReadCompound(dir_.Path("saved.xls"));
+  ASSERT_EQ(saved.size(), original.size());
+  ASSERT_TRUE(saved.count("WORKBOOK"));  // the name keeps its letter case
+  EXPECT_NE(saved["WORKBOOK"], original.at("WORKBOOK"));
+  saved.erase("WORKBOOK");
+  Streams others = original;
+  others.erase("WORKBOOK");
+  EXPECT_EQ(saved, others);
+  EXPECT_EQ(OpenXlsFile(dir_.Path("saved.xls"))->Cells(0).rows.at(0).at(0).text, "changed");
 }
 
 TEST_F(XlsFileTest, MutatedWorkbookStreamsFailCleanlyOrStayReadable) {

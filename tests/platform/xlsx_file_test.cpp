@@ -102,6 +102,7 @@ TEST_F(XlsxFileTest, ReadsWorksheetsAndCellsOfAWorkbookMadeByOpenpyxl) {
   EXPECT_EQ(At(cells, 2, 4).text, "  ");  // whitespace-only text survives
   EXPECT_EQ(At(cells, 0, 7).text, "合并");
   EXPECT_EQ(At(cells, 0, 8).kind, Cell::Kind::Empty);  // covered by the merge
+  EXPECT_EQ(At(cells, 2, 7).text, "a\r\nb");
 
   const Cell& custom_date = At(cells, 1, 0);  // "yyyy/mm/dd"
   EXPECT_EQ(custom_date.kind, Cell::Kind::Number);
@@ -121,6 +122,7 @@ TEST_F(XlsxFileTest, ReadsWorksheetsAndCellsOfAWorkbookMadeByOpenpyxl) {
   EXPECT_TRUE(At(cells, 2, 6).is_formula);  // one cell of a shared formula
   EXPECT_EQ(At(cells, 2, 6).number, 3.5);
   EXPECT_FALSE(At(cells, 1, 3).is_formula);
+  EXPECT_EQ(At(cells, 2, 8).kind, Cell::Kind::Empty);  // a formula never calculated
 
   EXPECT_EQ(At(book->Cells(1), 1, 3).text, "1,7");
   const SheetCells& sparse = book->Cells(2);
@@ -249,12 +251,13 @@ TEST_F(XlsxFileTest, LibreOfficeReadsTheSavedWorkbook) {
              " --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir " +
              Quoted(dir_.Path("csv")) + " " + Quoted(saved) + " >/dev/null 2>&1");
   std::string csv = FileBytes(dir_.Path("csv/saved.csv"));
-  // LibreOffice decodes the escapes (and keeps the line break, not the CR).
+  // LibreOffice decodes the escapes (and keeps the line break, not the CR);
+  // it calculates the formula that was written without a value.
   EXPECT_EQ(csv,
-            "日期,时间,搜索引擎,关键字,手机-1-50,共享,rich text,合并\n"
-            "2024/03/05,08:30:00,Baidu,3,1,6,4,\n"
-            "3/6/2024,09:00:00,Google,2.5,  ,5,3.5,\n"
-            "2024/03/07,,360,,\"4,9\",\"a\nb_x0041_\",,\n");
+            "日期,时间,搜索引擎,关键字,手机-1-50,共享,rich text,合并,\n"
+            "2024/03/05,08:30:00,Baidu,3,1,6,4,,\n"
+            "3/6/2024,09:00:00,Google,2.5,  ,5,3.5,\"a\nb\",\"a\nb\"\n"
+            "2024/03/07,,360,,\"4,9\",\"a\nb_x0041_\",,,\n");
 }
 
 TEST_F(XlsxFileTest, DamagedAndHostileFilesAreCleanFailures) {

@@ -41,6 +41,8 @@ def make(path):
     ws.column_dimensions["D"].width = 22
     ws.merge_cells("H1:I2")
     ws["H1"] = "合并"
+    ws["H3"] = "a\r\nb"  # openpyxl writes the CR as a character reference
+    ws["I3"] = "=H3"  # left without a cached value, as openpyxl writes it
 
     other = wb.create_sheet("sina.com.cn")
     other.append(["日期", "时间", "搜索引擎", "新闻"])

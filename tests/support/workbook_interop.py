@@ -23,9 +23,9 @@ def make_xlsx(path):
     ws = wb.active
     ws.title = "www.shop.com"
     ws.append(HEADER)
-    ws.append([datetime.datetime(2026, 12, 8), "06:00:00", "百度", None, 9])
-    ws["A2"].number_format = "yyyy/mm/dd"
     ws.append(["2026/12/07", "06:00:00", "Google", 2.5, "?"])
+    ws.append([datetime.datetime(2026, 12, 8), "06:00:00", "百度", None, 9])
+    ws["A3"].number_format = "yyyy/mm/dd"
     ws["A1"].font = Font(bold=True)
     ws.column_dimensions["D"].width = 30
     other = wb.create_sheet("第二页")
@@ -43,12 +43,12 @@ def make_xls(path):
     bold = xlwt.easyxf("font: bold on")
     for col, name in enumerate(HEADER):
         ws.write(0, col, name, bold if col == 0 else xlwt.Style.default_style)
-    ws.write(1, 0, datetime.datetime(2026, 12, 8), xlwt.easyxf(num_format_str="yyyy/mm/dd"))
-    ws.write(1, 1, "06:00:00")
-    ws.write(1, 2, "百度")
-    ws.write(1, 4, 9)
     for col, value in enumerate(["2026/12/07", "06:00:00", "Google", 2.5, "?"]):
-        ws.write(2, col, value)
+        ws.write(1, col, value)
+    ws.write(2, 0, datetime.datetime(2026, 12, 8), xlwt.easyxf(num_format_str="yyyy/mm/dd"))
+    ws.write(2, 1, "06:00:00")
+    ws.write(2, 2, "百度")
+    ws.write(2, 4, 9)
     ws.col(3).width = 256 * 30
     other = wb.add_sheet("第二页")
     other.write(0, 0, "保留")
@@ -113,7 +113,7 @@ def dump_xlsx(path):
     first = wb.worksheets[0]
     out["bold_A1"] = bool(first["A1"].font.bold)
     out["width_D"] = first.column_dimensions["D"].width
-    out["date_A2"] = first["A2"].is_date
+    out["date_A3"] = first["A3"].is_date
     print(json.dumps(out, ensure_ascii=False, sort_keys=True))
 
 
@@ -138,7 +138,7 @@ def dump_xls(path):
     font = book.font_list[book.xf_list[first.cell_xf_index(0, 0)].font_index]
     out["bold_A1"] = bool(font.bold)
     out["width_D"] = first.colinfo_map[3].width / 256 if 3 in first.colinfo_map else None
-    out["date_A2"] = first.cell(1, 0).ctype == xlrd.XL_CELL_DATE
+    out["date_A3"] = first.cell(2, 0).ctype == xlrd.XL_CELL_DATE
     print(json.dumps(out, ensure_ascii=False, sort_keys=True))
 
 
