@@ -7,8 +7,10 @@
 // storing, saving) throws WorkbookError with a message a user can act on.
 // Changes are saved when a table is closed and when the connection is closed;
 // a save replaces the file atomically and keeps a backup of the original
-// before the first save of the process. The connection holds an exclusive
-// lock on the workbook while open. Main thread only; not thread-safe.
+// ("<file name>.bak" beside it) before the first save of the process. The
+// connection holds an exclusive lock on the workbook while open, and refuses
+// a workbook an office suite has open. Column cells whose header cell is
+// empty are no field. Main thread only; not thread-safe.
 #pragma once
 
 #include <functional>
