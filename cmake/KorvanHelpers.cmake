@@ -43,6 +43,11 @@ function(korvan_add_test name)
   korvan_target_settings(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main
                                         GTest::gmock Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+  # An empty LABELS value would vanish from the list and turn TIMEOUT into
+  # the label, leaving the test without its time limit.
+  set(_properties TIMEOUT 300)
+  if(ARG_LABELS)
+    list(APPEND _properties LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_properties})
 endfunction()
