@@ -23,21 +23,30 @@ std::string Upper(std::string_view text) {
   return out;
 }
 
-bool IsCp936Charset(const std::string& charset) {
-  const std::string name = Upper(charset);
-  return name == "GB18030" || name == "GBK" || name == "CP936";
+// The line decoded to UTF-8 (an invalid byte becomes "?") with the control
+// characters shown as "?". It works on the decoded characters, so a C1
+// control hidden in the GB18030 four-byte form is caught just as the
+// terminal would see it.
+std::string SanitizedUtf8(std::string_view line) {
+  const std::string utf8 = Cp936ToUtf8(line);
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+    if (b == 0xC2 && next >= 0x80 && next <= 0x9F) {  // U+0080..U+009F
+      out.push_back('?');
+      ++i;
+    } else {
+      out.push_back((b < 32 && b != '\t') || b == 127 ? '?' : utf8[i]);
+    }
+  }
+  return out;
 }
 
 }  // namespace
 
-std::string SanitizeConsoleText(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b < 32 && b != '\t') || b == 127) c = '?';
-  }
-  return out;
-}
+std::string SanitizeConsoleText(std::string_view text) { return Utf8ToCp936(SanitizedUtf8(text)); }
 
 int DisplayColumns(std::string_view text) {
   int columns = 0;
@@ -73,13 +82,13 @@ std::string ConsoleCharset() {
 }
 
 StreamConsole::StreamConsole(std::FILE* stream, std::string charset)
-    : stream_(stream), charset_(std::move(charset)), passthrough_(IsCp936Charset(charset_)) {}
+    : stream_(stream), charset_(std::move(charset)), utf8_(Upper(charset_) == "UTF-8") {}
 
 void StreamConsole::WriteLine(std::string_view line) {
-  std::string text = SanitizeConsoleText(line);
-  if (!passthrough_) {
-    auto converted = ConvertCharsetLenient(text, "GB18030", charset_.c_str());
-    text = converted ? std::move(*converted) : Cp936ToUtf8(text);
+  std::string text = SanitizedUtf8(line);
+  if (!utf8_) {
+    auto converted = ConvertCharsetLenient(text, "UTF-8", charset_.c_str());
+    if (converted) text = std::move(*converted);
   }
   text.push_back('\n');
   std::fwrite(text.data(), 1, text.size(), stream_);

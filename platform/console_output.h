@@ -1,12 +1,14 @@
 // Line output to the user's console.
 //
 // Lines are code page 936 text inside the program. Before a line reaches the
-// terminal every byte below 32 (tab excepted) and the byte 127 becomes "?",
-// so that no text from a page or a workbook can send control or escape
-// sequences to the terminal; the line is then converted to the character set
-// of the locale (UTF-8 on a usual terminal) and ended with "\n". Every line is flushed at once, so
-// that a user (or a program reading a pipe) sees it before the tool waits. Those bytes never occur
-// inside a multi-byte character of code page 936, so the replacement keeps every character whole.
+// terminal every control character becomes "?": bytes below 32 (tab
+// excepted), 127, and the C1 controls U+0080..U+009F that the GB18030
+// four-byte form can hold (U+009B starts an escape sequence), so that no
+// text from a page or a workbook can send control or escape sequences to the
+// terminal. The line is then converted to the character set of the locale
+// (UTF-8 on a usual terminal) and ended with "\n"; a byte that is no code
+// page 936 character shows as "?". Every line is flushed at once, so that a
+// user (or a program reading a pipe) sees it before the tool waits.
 //
 // ConsoleOut() is the sink all run-control output goes to: standard output
 // unless a test installed another sink. Main thread only.
@@ -27,7 +29,8 @@ class ConsoleSink {
   virtual void Flush() = 0;
 };
 
-// The text with bytes below 32 (other than tab) and 127 shown as "?".
+// The text with its control characters (bytes below 32 other than tab, 127,
+// U+0080..U+009F) and its invalid bytes shown as "?".
 std::string SanitizeConsoleText(std::string_view text);
 
 // Console columns of code page 936 text: a double-byte (or four-byte)
@@ -49,7 +52,7 @@ class StreamConsole final : public ConsoleSink {
  private:
   std::FILE* stream_;
   std::string charset_;
-  bool passthrough_;  // the charset is code page 936 already
+  bool utf8_;  // the charset is UTF-8: the decoded line is written as it is
 };
 
 // A sink that keeps the sanitised code page 936 lines (tests).

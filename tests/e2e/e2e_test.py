@@ -351,7 +351,8 @@ class VersionNoticeAndExitPage(E2eCase):
     def test_end_screen_and_choice_zero(self):
         self.web.param_text = k.param_page(
             [("Alpha", ALPHA), ("Beta", BETA)], exit_url="http://www.korvan.test/bye?a=1&b=2",
-            latest="1.2.0.1", menu0="访问主页", menu1="再见", notice="欢迎使用\x1b[2J本工具")
+            latest="1.2.0.1", menu0="访问主页", menu1="再见",
+            notice="欢迎使用\x1b[2J本工具\u009b31m")
         self.folder.write_workbook([("site-e.test", [k.HEADER + ["kw"]])])
         self.folder.write_ini(engines={"Alpha": {"启用": "site-e.test"}})
         self.web.hits = {(ALPHA, "kw"): {"site-e.test": [1]}}
@@ -371,7 +372,7 @@ class VersionNoticeAndExitPage(E2eCase):
         self.assertEqual(run.finish(), 0)
         self.assertLines(run, [
             "本工具可以支持 Alpha、Beta 的搜索引擎，只需在配置文件中写入相应内容即可使用！", "",
-            k.BANNER_TOP, "", "欢迎使用?[2J本工具", "", "软件版本已经升级，请及时下载更新！", "",
+            k.BANNER_TOP, "", "欢迎使用?[2J本工具?31m", "", "软件版本已经升级，请及时下载更新！", "",
             " 0 : 退出并访问     访问主页", " 1 : 直接退出       再见", " 2 : 失败重查",
             " 3 : 全部重查", "请按照提示输入！"])
         for _ in range(500):

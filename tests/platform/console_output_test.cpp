@@ -30,11 +30,23 @@ TEST(ConsoleOutputTest, ControlBytesFromOutsideBecomeQuestionMarks) {
   // Double-byte characters (trail bytes 0x40..0xFE) are left whole.
   const std::string gbk = Utf8ToCp936("关键字【排名】");
   EXPECT_EQ(SanitizeConsoleText(gbk), gbk);
+  // C1 controls (U+009B is a one-character CSI) take the GB18030 four-byte
+  // form; each becomes one "?". U+00A0 right after them and other four-byte
+  // characters stay.
+  EXPECT_EQ(SanitizeConsoleText(Utf8ToCp936("a\u009b2Jb\u0080\u009f")), "a?2Jb??");
+  const std::string kept = Utf8ToCp936("\u00a0€😀");
+  EXPECT_EQ(SanitizeConsoleText(kept), kept);
+  // Bytes are read as the terminal's decoder reads them: a broken four-byte
+  // form shows as "?" and does not hide the C1 control after it.
+  EXPECT_EQ(SanitizeConsoleText("\x81\x31\x20\x81\x30\x81\x30"
+                                "A"),
+            "?1 ?A");
 }
 
 TEST(ConsoleOutputTest, LinesAreConvertedToTheTerminalCharsetAndEndWithLineFeed) {
   const std::string line = Utf8ToCp936("查询完成【") + "\x1b]0;title\x07" + Utf8ToCp936("】");
   EXPECT_EQ(WrittenBytes("UTF-8", {line, ""}), "查询完成【?]0;title?】\n\n");
+  EXPECT_EQ(WrittenBytes("UTF-8", {Utf8ToCp936("x\u009b31my")}), "x?31my\n");
   // A code page 936 terminal gets the bytes as they are.
   EXPECT_EQ(WrittenBytes("GB18030", {line}), SanitizeConsoleText(line) + "\n");
   // A character the terminal's charset cannot show does not lose the line.
