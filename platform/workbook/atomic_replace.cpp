@@ -18,8 +18,13 @@ namespace {
 
 std::string Reason() { return std::strerror(errno); }
 
+// Built by appending: GCC 12 at -O3 misreads `"." + std::string` as an
+// overlapping copy (-Wrestrict).
 std::string TemporaryPrefix(const std::filesystem::path& file) {
-  return "." + file.filename().string() + ".saving-";
+  std::string prefix = ".";
+  prefix += file.filename().string();
+  prefix += ".saving-";
+  return prefix;
 }
 
 // Reserves a fresh name beside `target` and frees it again for the writer,
@@ -49,8 +54,8 @@ void FlushFile(const std::string& path, const struct stat& mode_of, const std::s
 }
 
 void FlushFolderOf(const std::string& target) {
-  std::string folder = std::filesystem::path(target).parent_path().string();
-  if (folder.empty()) folder = ".";
+  const std::filesystem::path parent = std::filesystem::path(target).parent_path();
+  const std::string folder = parent.empty() ? std::string(".") : parent.string();
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throw WorkbookError("cannot save " + target + ": " + Reason());
   const bool ok = ::fsync(fd) == 0;

@@ -186,8 +186,10 @@ class SheetRewriter {
     std::string ref = "A1";
     if (first_row <= last_row) {
       ref = XlsxCellName(first_row, first_col);
-      if (first_row != last_row || first_col != last_col)
-        ref += ":" + XlsxCellName(last_row, last_col);
+      if (first_row != last_row || first_col != last_col) {
+        ref += ':';
+        ref += XlsxCellName(last_row, last_col);
+      }
     }
     pugi::xml_node root = sheet_.Root();
     pugi::xml_node dimension = XlsxChild(root, "dimension");
