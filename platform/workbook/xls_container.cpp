@@ -75,13 +75,6 @@ std::string ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-void SyncFile(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) ThrowErrno("flush", path, errno);
-  if (fsync(fd) != 0) CloseAndThrow(fd, "flush", path);
-  close(fd);
-}
-
 // Owns one GObject reference.
 template <typename T>
 class GRef {
@@ -246,7 +239,6 @@ void XlsContainer::WriteWith(const std::string& path, std::string_view workbook)
   CopyChildren(gsf_->infile, root.get(), workbook_name_.c_str(), file_.size(), fail, path_);
   if (!gsf_output_close(GSF_OUTPUT(root.get()))) fail.Throw(GSF_OUTPUT(root.get()));
   if (!gsf_output_is_closed(sink.get()) && !gsf_output_close(sink.get())) fail.Throw(sink.get());
-  SyncFile(path);
 }
 
 void XlsContainer::CopyTo(const std::string& path) const {
@@ -259,7 +251,6 @@ void XlsContainer::CopyTo(const std::string& path) const {
     if (n < 0) CloseAndThrow(fd, "write", path);
     done += static_cast<std::size_t>(n);
   }
-  if (fsync(fd) != 0) CloseAndThrow(fd, "write", path);
   if (close(fd) != 0) ThrowErrno("write", path, errno);
 }
 

@@ -25,11 +25,11 @@ class XlsContainer {
   const std::string& WorkbookStream() const { return workbook_; }
 
   // Writes a container to `path` whose workbook stream is `workbook` and whose
-  // other streams and storages are copied from this one; the file is flushed
-  // to disk before this returns.
+  // other streams and storages are copied from this one. The caller flushes
+  // it to disk (the atomic replace does, once per save).
   void WriteWith(const std::string& path, std::string_view workbook) const;
 
-  // Writes the file's bytes as they are to `path`, flushed to disk.
+  // Writes the file's bytes as they are to `path`; the caller flushes it.
   void CopyTo(const std::string& path) const;
 
  private:
