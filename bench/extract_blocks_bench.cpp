@@ -51,7 +51,7 @@ void BM_ExtractBlocks(benchmark::State& state, PageShape shape, std::size_t size
     blocks = result ? result->Count() : 0;
     benchmark::DoNotOptimize(result);
   }
-  if (blocks == 0) state.SkipWithError("the spec found no block on its page");
+  if (blocks == 0) state.SkipWithError("the extraction spec found no block on its page");
   state.counters["blocks"] = blocks;
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
