@@ -34,6 +34,7 @@ using namespace korvan;
 
 struct Figures {
   double seconds = 0;
+  double cpu_seconds = 0;  // user and system
   double peak_mb = 0;
   bool ok = false;
 };
@@ -54,6 +55,8 @@ Figures Measure(Body body) {
   wait4(pid, &status, 0, &usage);
   Figures figures;
   figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const auto seconds_of = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  figures.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
   figures.peak_mb = usage.ru_maxrss / 1024.0;
   figures.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return figures;
@@ -98,7 +101,8 @@ int RunKorvan(const std::string& path) {
 }
 
 void Print(const char* what, const Figures& f) {
-  std::printf("%-34s %8.2f s %9.1f MB%s\n", what, f.seconds, f.peak_mb, f.ok ? "" : "  FAILED");
+  std::printf("%-34s %8.2f s %8.2f s %9.1f MB%s\n", what, f.seconds, f.cpu_seconds, f.peak_mb,
+              f.ok ? "" : "  FAILED");
 }
 
 }  // namespace
@@ -127,7 +131,7 @@ int main(int argc, char** argv) {
   const Figures korvan_xls = Measure([&] { return RunKorvan(xls); });
   const Figures python = Measure([&] { return RunPython("edit-xlsx " + xlsx_py); });
 
-  std::printf("%-34s %10s %12s\n", "", "wall", "peak RSS");
+  std::printf("%-34s %10s %10s %12s\n", "", "wall", "cpu", "peak RSS");
   Print("korvan .xlsx (a save per sheet)", korvan_xlsx);
   Print("korvan .xls  (a save per sheet)", korvan_xls);
   Print("openpyxl .xlsx (load, edit, save)", python);

@@ -8,7 +8,9 @@ target_sources(korvan_platform PRIVATE
   workbook/xls_records.cpp
   workbook/xls_rk.cpp
   workbook/xls_sheet.cpp
+  workbook/xls_sheet_writer.cpp
   workbook/xls_sst.cpp
+  workbook/xls_sst_builder.cpp
   workbook/xls_stream_writer.cpp
   workbook/xls_text.cpp)
 target_link_libraries(korvan_platform PUBLIC PkgConfig::KORVAN_LIBGSF)

@@ -1,8 +1,9 @@
 // OpenXlsFile: an Excel 97-2003 (BIFF8) workbook in memory. Sheets are decoded
 // on first use; new texts are kept per sheet and written into a new workbook
-// stream on save, so the file it was read from is never touched.
+// stream on save, so the file it was read from is never touched. Sheets
+// written at one save are kept for the next, which writes again only those
+// that changed in between.
 #include <set>
-#include <unordered_map>
 
 #include "platform/workbook/workbook_file.h"
 #include "platform/workbook/xls_container.h"
@@ -20,12 +21,10 @@ constexpr std::size_t kMaxCellChars = 32767;
 
 class XlsFile final : public WorkbookFile {
  public:
-  explicit XlsFile(const std::string& path) : container_(path) {
-    try {
-      globals_ = xls::ParseWorkbookStream(container_.WorkbookStream());
-    } catch (const WorkbookError& e) {
-      throw WorkbookError("cannot read " + path + ": " + e.what());
-    }
+  explicit XlsFile(const std::string& path)
+      : container_(path),
+        globals_(ParseGlobals(container_)),
+        writer_(container_.WorkbookStream(), globals_) {
     for (const xls::BoundSheet& sheet : globals_.sheets) {
       if (sheet.type != 0) continue;
       SheetState state;
@@ -67,21 +66,19 @@ class XlsFile final : public WorkbookFile {
     cell = Cell{};
     cell.kind = Cell::Kind::Text;
     cell.text = utf8;
-    edits_[static_cast<std::size_t>(state.substream)][key] = std::move(text);
+    writer_.SetText(static_cast<std::size_t>(state.substream), key, std::move(text));
     modified_ = true;
   }
 
   bool Modified() const override { return modified_; }
 
   void SaveAs(const std::string& path) override {
-    if (edits_.empty()) {
+    if (!writer_.HasTexts()) {
       container_.CopyTo(path);
     } else {
-      std::vector<const xls::SheetEdits*> edits(globals_.substreams.size(), nullptr);
-      for (const auto& [substream, texts] : edits_) edits[substream] = &texts;
       std::string stream;
       try {
-        stream = xls::RewriteWorkbookStream(container_.WorkbookStream(), globals_, edits);
+        stream = writer_.Write();
       } catch (const WorkbookError& e) {
         throw WorkbookError("cannot write " + path + ": " + e.what());
       }
@@ -91,6 +88,14 @@ class XlsFile final : public WorkbookFile {
   }
 
  private:
+  static xls::Globals ParseGlobals(const xls::XlsContainer& container) {
+    try {
+      return xls::ParseWorkbookStream(container.WorkbookStream());
+    } catch (const WorkbookError& e) {
+      throw WorkbookError("cannot read " + container.Path() + ": " + e.what());
+    }
+  }
+
   struct SheetState {
     std::string name;
     int substream = -1;
@@ -128,8 +133,8 @@ class XlsFile final : public WorkbookFile {
 
   xls::XlsContainer container_;
   xls::Globals globals_;
+  xls::WorkbookStreamWriter writer_;  // keeps the new texts and the sheets written with them
   std::vector<SheetState> sheets_;
-  std::unordered_map<std::size_t, xls::SheetEdits> edits_;  // by substream
   bool modified_ = false;
 };
 

@@ -65,15 +65,27 @@ class SheetRewriter {
   // out of order, merges repeated rows and drops all but the last of
   // repeated cells.
   void PlaceEverything() {
+    std::vector<bool> cells_in_order;  // by position in rows_
     walk_.ForEachRow(data_, [&](pugi::xml_node row, std::uint32_t r) {
       SetAttribute(row, "r", std::to_string(r + 1));
+      bool in_order = true;
+      std::int64_t previous = -1;
       walk_.ForEachCell(row, r, [&](pugi::xml_node cell, std::uint32_t c) {
         if (!cell.attribute("r")) SetAttribute(cell, "r", XlsxCellName(r, c));
+        in_order = in_order && c > previous;
+        previous = c;
       });
       rows_.push_back({r, row});
+      cells_in_order.push_back(in_order);
     });
     if (Ascending(rows_)) {
-      for (Placed& row : rows_) OrderCells(row);
+      for (std::size_t i = 0; i < rows_.size(); ++i) {
+        if (cells_in_order[i]) {
+          KeepExtensionsLast(rows_[i].node);
+        } else {
+          OrderCells(rows_[i]);
+        }
+      }
       return;
     }
     std::stable_sort(rows_.begin(), rows_.end(), ByIndex);
@@ -175,13 +187,18 @@ class SheetRewriter {
 
   void UpdateDimension() {
     std::uint32_t first_row = kXlsxMaxRows, last_row = 0, first_col = kXlsxMaxCols, last_col = 0;
+    // Cells are in order within their rows by now: a row's first and last
+    // cell are its extent.
     for (const Placed& row : rows_) {
-      std::vector<Placed> cells = CellsOf(row);
-      if (cells.empty()) continue;
+      pugi::xml_node first = row.node.first_child();
+      while (first && !XlsxIs(first, "c")) first = first.next_sibling();
+      if (!first) continue;
+      pugi::xml_node last = row.node.last_child();
+      while (!XlsxIs(last, "c")) last = last.previous_sibling();
       first_row = std::min(first_row, row.index);
       last_row = std::max(last_row, row.index);
-      first_col = std::min(first_col, cells.front().index);
-      last_col = std::max(last_col, cells.back().index);
+      first_col = std::min(first_col, ColumnOf(first));
+      last_col = std::max(last_col, ColumnOf(last));
     }
     std::string ref = "A1";
     if (first_row <= last_row) {
@@ -200,6 +217,11 @@ class SheetRewriter {
                              : root.prepend_child(name.c_str());
     }
     SetAttribute(dimension, "ref", ref);
+  }
+
+  // Every cell has its reference once placed.
+  static std::uint32_t ColumnOf(pugi::xml_node cell) {
+    return ParseXlsxCellRef(cell.attribute("r").value()).value().col;
   }
 
   XlsxXmlPart& sheet_;

@@ -307,6 +307,72 @@ TEST_F(XlsFileTest, SavedChangesAreReadBackByXlrdWithEverythingElseIntact) {
   EXPECT_EQ(Dump(dir_.Path("twice.xls")), expected);
 }
 
+// Checks that every stream position the workbook stream holds points at the
+// record it names: BOUNDSHEET8 at its sheet's BOF, INDEX at DEFCOLWIDTH and
+// at each DBCELL of its sheet.
+void ExpectPositionsHold(const std::string& stream) {
+  const auto type_at = [&stream](std::uint32_t pos) -> std::uint16_t {
+    return pos + 4 <= stream.size() ? xls::Get16(stream.data() + pos) : 0;
+  };
+  xls::BiffReader reader(stream);
+  xls::Record record;
+  int sheets = 0;
+  int indexes = 0;
+  while (reader.Next(record)) {
+    if (record.type == xls::kBoundSheet) {
+      EXPECT_EQ(type_at(xls::Get32(record.data.data())), xls::kBof);
+      ++sheets;
+    } else if (record.type == xls::kIndex) {
+      ASSERT_GE(record.data.size(), 16u);
+      const std::uint32_t def_col_width = xls::Get32(record.data.data() + 12);
+      if (def_col_width != 0) {
+        EXPECT_EQ(type_at(def_col_width), xls::kDefColWidth);
+      }
+      for (std::size_t at = 16; at + 4 <= record.data.size(); at += 4)
+        EXPECT_EQ(type_at(xls::Get32(record.data.data() + at)), xls::kDbCell) << at;
+      ++indexes;
+    }
+  }
+  EXPECT_EQ(sheets, 3);
+  EXPECT_EQ(indexes, 3);
+}
+
+TEST_F(XlsFileTest, SavesInARowWriteWhatOneSaveOfAllTheChangesWrites) {
+  std::string growth;
+  for (int i = 0; i < 3000; ++i) growth += "长";
+  const auto edit = [&growth](WorkbookFile& file, int sheet) {
+    if (sheet == 0) file.SetText(0, 1, 3, "first");
+    if (sheet == 1) {  // grows by a long text and new rows, so that Other moves
+      file.SetText(1, 0, 0, growth);
+      for (std::uint32_t row = 2003; row < 2100; ++row) file.SetText(1, row, 2, "row");
+    }
+    if (sheet == 2) file.SetText(2, 0, 1, "third");
+  };
+  auto in_a_row = OpenXlsFile(book_);
+  auto at_once = OpenXlsFile(book_);
+  for (int sheet = 0; sheet < 3; ++sheet) {
+    edit(*in_a_row, sheet);
+    in_a_row->SaveAs(dir_.Path("row" + std::to_string(sheet) + ".xls"));
+    edit(*at_once, sheet);
+  }
+  at_once->SaveAs(dir_.Path("once.xls"));
+  const std::string last = ReadCompound(dir_.Path("row2.xls"))["Workbook"];
+  ASSERT_FALSE(last.empty());
+  EXPECT_EQ(last, ReadCompound(dir_.Path("once.xls"))["Workbook"]);
+  for (int sheet = 0; sheet < 3; ++sheet)
+    ExpectPositionsHold(
+        ReadCompound(dir_.Path("row" + std::to_string(sheet) + ".xls"))["Workbook"]);
+
+  // A sheet changed again after other sheets were saved is written again.
+  in_a_row->SetText(0, 1, 3, "again");
+  in_a_row->SaveAs(dir_.Path("again.xls"));
+  auto expected = Dump(dir_.Path("row2.xls"));
+  Replace(expected, "百度.com!1,3=", "百度.com!1,3=1:'again' font=Arial,0,200 fmt=General");
+  EXPECT_EQ(Dump(dir_.Path("again.xls")), expected);
+  ExpectPositionsHold(ReadCompound(dir_.Path("again.xls"))["Workbook"]);
+  EXPECT_EQ(OpenXlsFile(dir_.Path("again.xls"))->Cells(2).rows.at(0).at(1).text, "third");
+}
+
 std::string ConvertToCsv(const TempDir& dir, const std::string& xls) {
   RunCommand(
       "cd '" + dir.Path("") + "' && timeout 300 soffice --headless -env:UserInstallation=file://" +

@@ -211,6 +211,8 @@ TEST_F(XlsxFileTest, OverwritingAFormulaDropsTheCalculationChain) {
     // starts from what was saved.
     std::filesystem::rename(dir_.Path("first.xlsx"), kept);
     book->SetText(0, 1, 6, "?");  // the master cell of the shared formula
+    // A save that fails on the way leaves nothing half done for the next.
+    EXPECT_THROW(book->SaveAs(dir_.Path("no-such-folder/out.xlsx")), WorkbookError);
     book->SaveAs(saved);
     book->SaveAs(again_saved);  // nothing changed since: the same entries
   }
@@ -368,6 +370,19 @@ TEST(XlsxSheetWriteTest, RowsAndCellsComeOutInOrderWithoutDuplicates) {
             "</x:t></x:is></x:c></x:row>"
             "</x:sheetData></x:worksheet>");
   EXPECT_FALSE(rewrite.formula_overwritten);
+
+  // Rows in order, the cells of one of them not, and a row's extension
+  // element before its cells.
+  XlsxXmlPart ordered_rows(
+      "<worksheet><sheetData><row r=\"1\"><c r=\"B1\"><v>1</v></c></row>"
+      "<row r=\"2\"><c r=\"E2\"><v>2</v></c><c r=\"A2\"><v>3</v></c><c r=\"E2\"><v>4</v></c></row>"
+      "<row r=\"3\"><extLst/><c r=\"C3\"><v>5</v></c></row></sheetData></worksheet>",
+      where);
+  EXPECT_EQ(RewriteXlsxSheet(ordered_rows, {{{2, 3}, "d"}}, where).xml,
+            "<worksheet><dimension ref=\"A1:E3\"/><sheetData><row r=\"1\"><c r=\"B1\"><v>1</v></c>"
+            "</row><row r=\"2\"><c r=\"A2\"><v>3</v></c><c r=\"E2\"><v>4</v></c></row>"
+            "<row r=\"3\"><c r=\"C3\"><v>5</v></c><c r=\"D3\" t=\"inlineStr\"><is>"
+            "<t xml:space=\"preserve\">d</t></is></c><extLst/></row></sheetData></worksheet>");
 }
 
 TEST(XlsxSheetWriteTest, ManyRepeatedRowsAreMergedInLinearTime) {
