@@ -2,8 +2,9 @@
 // are parsed on first use, and the texts set since the last save are kept
 // per sheet; a save rewrites only the worksheets that have texts set and
 // copies every other entry of the package as it is. The document of the sheet
-// read last is kept for its save, so that it is not parsed twice. The saved package then
-// takes the place of the one read, so the next save starts from it.
+// read last is kept for its save, so that it is not parsed twice. The saved
+// package then takes the place of the one read, so the next save starts from
+// it.
 #include <optional>
 #include <set>
 
@@ -46,7 +47,6 @@ class XlsxFile final : public WorkbookFile {
       date_styles_ = ReadXlsxDateStyles(ParsePart(layout_.styles_part));
     cells_.resize(layout_.sheets.size());
     texts_.resize(layout_.sheets.size());
-    parsed_.resize(layout_.sheets.size());
   }
 
   int SheetCount() const override { return static_cast<int>(layout_.sheets.size()); }
@@ -90,7 +90,7 @@ class XlsxFile final : public WorkbookFile {
       const XlsxSheetEntry& entry = layout_.sheets[i];
       const std::string where = path_ + ", sheet " + entry.name;
       // The rewrite changes the document: a save that fails parses it again.
-      std::unique_ptr<XlsxXmlPart> part = std::move(parsed_[i]);
+      std::unique_ptr<XlsxXmlPart> part = parsed_sheet_ == i ? std::move(parsed_) : nullptr;
       if (!part) part = std::make_unique<XlsxXmlPart>(package_->Read(entry.part), where);
       XlsxSheetRewrite rewrite = RewriteXlsxSheet(*part, texts_[i], where);
       formula_overwritten |= rewrite.formula_overwritten;
@@ -111,7 +111,7 @@ class XlsxFile final : public WorkbookFile {
     package_ = std::move(saved);
     layout_ = std::move(layout);
     for (XlsxCellTexts& texts : texts_) texts.clear();
-    for (auto& parsed : parsed_) parsed.reset();
+    parsed_.reset();
     modified_ = false;
   }
 
@@ -132,8 +132,8 @@ class XlsxFile final : public WorkbookFile {
           ReadXlsxSheet(*part, {shared_strings_, date_styles_, layout_.date1904, where});
       // The sheet read last is the one that is about to change and be saved:
       // its document is kept for that save.
-      for (auto& parsed : parsed_) parsed.reset();
-      parsed_[index] = std::move(part);
+      parsed_ = std::move(part);
+      parsed_sheet_ = index;
     }
     return *cells_[index];
   }
@@ -168,7 +168,8 @@ class XlsxFile final : public WorkbookFile {
   std::vector<bool> date_styles_;
   std::vector<std::optional<SheetCells>> cells_;  // by sheet, once read
   std::vector<XlsxCellTexts> texts_;              // by sheet: every text set since the last save
-  std::vector<std::unique_ptr<XlsxXmlPart>> parsed_;  // by sheet: at most one, read from package_
+  std::unique_ptr<XlsxXmlPart> parsed_;           // of sheet parsed_sheet_, from package_, or none
+  std::size_t parsed_sheet_ = 0;
   bool modified_ = false;
 };
 
