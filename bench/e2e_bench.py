@@ -6,8 +6,8 @@ result page). Prints the wall time of the whole execution, korvan's CPU time
 (user + system) and its peak resident memory, from os.wait4's rusage.
 
 Usage: e2e_bench.py KORVAN_EXE [--sheets N] [--keywords N] [--format xls|xlsx|both]
-Build target: cmake --build build --target e2e_bench (korvan must be built with
--DKORVAN_PARAM_PAGE_URL=http://params.korvan.test/params.txt, as the test builds are).
+Build target: cmake --build build --target e2e_bench (runs korvan_e2e, the
+executable with the test address of the parameter page built in).
 """
 import argparse
 import os
@@ -48,8 +48,8 @@ def run_once(korvan, fmt, sheets, keywords):
         requests = sum(1 for _, kw, _ in web.requests if kw is not None)
         if requests != sheets * keywords * len(ENGINES) or rows != sheets * len(ENGINES):
             raise SystemExit(
-                "%d result pages and %d rows instead of %d and %d: is korvan built with "
-                "-DKORVAN_PARAM_PAGE_URL=http://%s%s ?" % (
+                "%d result pages and %d rows instead of %d and %d: does the executable "
+                "fetch its parameter page from http://%s%s ?" % (
                     requests, rows, sheets * keywords * len(ENGINES), sheets * len(ENGINES),
                     k.PARAM_HOST, k.PARAM_PATH))
         print("%-4s %d sheets x %d keywords x %d engines: wall %.2f s, korvan CPU %.2f s "

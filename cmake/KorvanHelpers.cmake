@@ -17,23 +17,12 @@ if(KORVAN_SANITIZE)
   endif()
 endif()
 
-# A library of one folder. Extra settings come from CMake fragments (*.cmake)
-# in that folder, so that each part of the folder registers its own sources.
+# A library of one folder, from the sources listed in its CMakeLists.txt.
 function(korvan_library target)
   add_library(${target} STATIC ${ARGN})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
   korvan_target_settings(${target})
 endfunction()
-
-# Includes every *.cmake fragment of the calling folder, in name order.
-macro(korvan_include_fragments)
-  file(GLOB _korvan_fragments CONFIGURE_DEPENDS
-       "${CMAKE_CURRENT_SOURCE_DIR}/*.cmake")
-  list(SORT _korvan_fragments)
-  foreach(_fragment IN LISTS _korvan_fragments)
-    include(${_fragment})
-  endforeach()
-endmacro()
 
 # korvan_add_test(name SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l1 l2])
 # Builds one GoogleTest executable and registers its tests with CTest.
@@ -41,7 +30,8 @@ function(korvan_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   korvan_target_settings(${name})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main
+  # Tests reach the parameter page at the test address.
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} korvan_param_address_test GTest::gtest_main
                                         GTest::gmock Threads::Threads)
   # An empty LABELS value would vanish from the list and turn TIMEOUT into
   # the label, leaving the test without its time limit.

@@ -7,8 +7,6 @@
 
 namespace korvan {
 
-const char* const kParamPageUrl = KORVAN_PARAM_PAGE_URL;
-
 namespace {
 constexpr long kConnectMs = 5000;
 }  // namespace

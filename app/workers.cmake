@@ -1,1 +1,0 @@
-target_sources(korvan_app PRIVATE workers.cpp)

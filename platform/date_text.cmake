@@ -1,1 +1,0 @@
-target_sources(korvan_platform PRIVATE date_text.cpp)

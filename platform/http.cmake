@@ -1,3 +1,0 @@
-pkg_check_modules(KORVAN_CURL REQUIRED IMPORTED_TARGET libcurl)
-target_sources(korvan_platform PRIVATE http_client_curl.cpp response_text.cpp)
-target_link_libraries(korvan_platform PUBLIC PkgConfig::KORVAN_CURL)

@@ -1,1 +1,0 @@
-target_sources(korvan_query PRIVATE fetch_page.cpp)

@@ -1,1 +1,0 @@
-korvan_add_test(keyword_workbook_test SOURCES keyword_workbook_test.cpp LIBS korvan_app)

@@ -1,1 +1,0 @@
-korvan_add_test(screens_test SOURCES screens_test.cpp LIBS korvan_app)

@@ -1,1 +1,0 @@
-korvan_add_test(settings_test SOURCES settings_test.cpp LIBS korvan_app)

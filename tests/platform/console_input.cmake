@@ -1,1 +1,0 @@
-korvan_add_test(console_input_test SOURCES console_input_test.cpp LIBS korvan_platform util)

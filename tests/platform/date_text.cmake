@@ -1,1 +1,0 @@
-korvan_add_test(date_text_test SOURCES date_text_test.cpp LIBS korvan_platform)

@@ -1,2 +1,0 @@
-korvan_add_test(private_profile_test SOURCES private_profile_test.cpp LIBS korvan_platform)
-korvan_add_test(response_text_test SOURCES response_text_test.cpp LIBS korvan_platform)

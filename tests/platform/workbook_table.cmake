@@ -1,1 +1,0 @@
-korvan_add_test(workbook_table_test SOURCES workbook_table_test.cpp LIBS korvan_platform)

@@ -1,1 +1,0 @@
-target_sources(korvan_base PRIVATE string_helpers.cpp)
