@@ -33,6 +33,47 @@ const Frame& Chars() {
   return frame;
 }
 
+// The frame character at the start of `text`, if any, and the piece that
+// widens it to two columns.
+struct Widening {
+  std::size_t length = 0;
+  const std::string* fill = nullptr;
+};
+
+Widening FrameCharAt(const std::string& text, std::size_t at) {
+  const Frame& f = Chars();
+  static const std::string blank = " ";
+  for (const std::string* joins_right : {&f.tl, &f.bl, &f.lt, &f.h}) {
+    if (text.compare(at, joins_right->size(), *joins_right) == 0) {
+      return {joins_right->size(), &f.h};
+    }
+  }
+  for (const std::string* ends : {&f.tr, &f.br, &f.rt, &f.v}) {
+    if (text.compare(at, ends->size(), *ends) == 0) return {ends->size(), &blank};
+  }
+  return {};
+}
+
+// Frame lines are built from blanks, frame characters and code page 936
+// text rows; only the frame characters are widened.
+std::string WidenFrame(const std::string& line) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const Widening frame = FrameCharAt(line, i);
+    if (frame.length > 0) {
+      out.append(line, i, frame.length).append(*frame.fill);
+      i += frame.length;
+      continue;
+    }
+    const bool double_byte = static_cast<unsigned char>(line[i]) >= 0x81 && i + 1 < line.size();
+    const std::size_t length = double_byte ? 2 : 1;
+    out.append(line, i, length);
+    i += length;
+  }
+  return out;
+}
+
 std::string InnerRow(const std::string& inside) {
   const Frame& f = Chars();
   return Blanks(5) + f.v + f.v + Blanks(2) + f.v + inside + f.v + Blanks(2) + f.v + f.v;
@@ -72,8 +113,18 @@ const std::vector<std::string>& BannerLines() {
   return lines;
 }
 
+const std::vector<std::string>& NarrowBoxBannerLines() {
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> widened;
+    for (const auto& line : BannerLines()) widened.push_back(WidenFrame(line));
+    return widened;
+  }();
+  return lines;
+}
+
 void PrintBanner() {
-  for (const auto& line : BannerLines()) PrintLine(line);
+  const bool narrow = ConsoleOut().DrawsBoxCharsNarrow();
+  for (const auto& line : narrow ? NarrowBoxBannerLines() : BannerLines()) PrintLine(line);
 }
 
 }  // namespace korvan

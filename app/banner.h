@@ -16,10 +16,17 @@ inline constexpr int kBannerTextColumns = 42;
 // The thirteen lines, code page 936.
 const std::vector<std::string>& BannerLines();
 
+// The banner for a console that draws box-drawing characters one column
+// wide (a UTF-8 terminal): every frame character is followed by a piece that
+// continues it ("━" after one that joins to the right, else a blank), so the
+// frame keeps its 63 columns and its corners stay above their edges.
+const std::vector<std::string>& NarrowBoxBannerLines();
+
 // A text row: `text` (code page 936, at most kBannerTextColumns columns)
 // centred in the inner frame; the odd blank, if any, goes to the right.
 std::string BannerTextRow(const std::string& text);
 
+// Prints the banner in the form the console draws right.
 void PrintBanner();
 
 }  // namespace korvan

@@ -45,8 +45,7 @@ bool FindDayRow(const std::string& engine_name, WorkbookTable& table, double run
   return false;
 }
 
-bool PrepareKeywords(const std::string& engine_name, WorkbookTable& table, bool skip_filled,
-                     TStringList& keywords, double run_date) {
+bool ReadKeywordColumns(WorkbookTable& table, TStringList& keywords) {
   keywords.Clear();
   int fixed_columns = 0;
   const int field_count = table.FieldCount();
@@ -63,7 +62,12 @@ bool PrepareKeywords(const std::string& engine_name, WorkbookTable& table, bool 
       keywords.Add(name);
     }
   }
-  if (keywords.Empty()) return false;
+  return !keywords.Empty();
+}
+
+bool PrepareKeywords(const std::string& engine_name, WorkbookTable& table, bool skip_filled,
+                     TStringList& keywords, double run_date) {
+  if (!ReadKeywordColumns(table, keywords)) return false;
 
   if (FindDayRow(engine_name, table, run_date)) {
     if (skip_filled) {

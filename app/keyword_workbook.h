@@ -30,6 +30,11 @@ void ReadSheetNames(const WorkbookConnection& connection, TStringList& sheet_nam
 // from the bottom and gives up at a row dated earlier or holding no date.
 bool FindDayRow(const std::string& engine_name, WorkbookTable& table, double run_date);
 
+// Fills `keywords` with every keyword column of the sheet (fourth column on).
+// False, with `keywords` empty, when the first three columns are not "日期",
+// "时间", "搜索引擎" or there is no keyword column.
+bool ReadKeywordColumns(WorkbookTable& table, TStringList& keywords);
+
 // Fills `keywords` with the keyword columns (fourth column on) that the
 // engine still has to query on this sheet, and appends the engine's row for
 // the day when there is none. False, with `keywords` empty, when the first

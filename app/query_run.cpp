@@ -29,6 +29,10 @@ struct Texts {
   std::string found_mid2 = Utf8ToCp936("】 个供 【");
   std::string found_tail = Utf8ToCp936("】 搜索的关键字...");
   std::string none_tail = Utf8ToCp936("】 中没有找到可供搜索的关键字...");
+  std::string unholdable_head = Utf8ToCp936("搜索引擎名称 【");
+  std::string unholdable_mid1 = Utf8ToCp936("】 无法写入工作簿，【");
+  std::string unholdable_mid2 = Utf8ToCp936("】 中供它搜索的 【");
+  std::string unholdable_tail = Utf8ToCp936("】 个关键字计为查询失败...");
 };
 
 const Texts& T() {
@@ -44,6 +48,18 @@ void PrintQueuedLine() {
   if (!line.empty()) PrintLine(line);
 }
 
+// An engine whose name a cell cannot hold would get a day's row that is
+// never found again: its keywords on the sheet are not queried but counted
+// as failed, with a line that says why.
+void RefuseEngineOnSheet(TRunTable& table, const std::string& sheet, const TTheardParam& engine) {
+  TStringList keywords;
+  ReadKeywordColumns(table.Table, keywords);
+  FailCount += keywords.Count();
+  const Texts& t = T();
+  PrintLine(t.unholdable_head + engine.Name + t.unholdable_mid1 + sheet + t.unholdable_mid2 +
+            std::to_string(keywords.Count()) + t.unholdable_tail);
+}
+
 // Collects the keywords of every enabled engine and starts its worker;
 // returns whether any worker was started.
 bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) {
@@ -54,6 +70,10 @@ bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) 
     TTheardParam& engine = Engines[j];
     engine.Host = host;
     if (!EngineEnabledFor(static_cast<int>(j))) continue;
+    if (!WorkbookCanHoldText(engine.Name)) {
+      RefuseEngineOnSheet(table, sheet, engine);
+      continue;
+    }
     PrepareKeywords(engine.Name, table.Table, skip_filled, *engine.Keywords, engine.RunDate);
     engine.Results->Clear();
     if (engine.Keywords->Empty()) continue;

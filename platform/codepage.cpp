@@ -11,10 +11,9 @@ namespace {
 constexpr const char* kCp936 = "GB18030";
 constexpr const char* kUtf8 = "UTF-8";
 
-// Converts with iconv; on an invalid or incomplete sequence either fails
-// (strict) or emits "?" and skips one input byte.
-std::optional<std::string> Convert(std::string_view text, const char* from, const char* to,
-                                   bool strict) {
+// Converts with iconv; an invalid or incomplete sequence emits "?" and
+// skips one input byte. Nothing when a charset is unknown.
+std::optional<std::string> Convert(std::string_view text, const char* from, const char* to) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
   std::string out;
@@ -22,7 +21,6 @@ std::optional<std::string> Convert(std::string_view text, const char* from, cons
   char* in_ptr = const_cast<char*>(text.data());
   size_t in_left = text.size();
   size_t out_used = 0;
-  bool ok = true;
   while (true) {
     char* out_ptr = out.data() + out_used;
     size_t out_left = out.size() - out_used;
@@ -38,38 +36,29 @@ std::optional<std::string> Convert(std::string_view text, const char* from, cons
       continue;
     }
     // EILSEQ or EINVAL: an invalid or truncated sequence.
-    if (strict) {
-      ok = false;
-      break;
-    }
     if (out.size() - out_used < 1) out.resize(out.size() * 2);
     out[out_used++] = '?';
     ++in_ptr;
     --in_left;
   }
   iconv_close(cd);
-  if (!ok) return std::nullopt;
   out.resize(out_used);
   return out;
 }
 
 }  // namespace
 
-std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to) {
-  return Convert(text, from, to, true);
-}
-
 std::optional<std::string> ConvertCharsetLenient(std::string_view text, const char* from,
                                                  const char* to) {
-  return Convert(text, from, to, false);
+  return Convert(text, from, to);
 }
 
 std::string Cp936ToUtf8(std::string_view text) {
-  return Convert(text, kCp936, kUtf8, false).value_or(std::string());
+  return Convert(text, kCp936, kUtf8).value_or(std::string());
 }
 
 std::string Utf8ToCp936(std::string_view text) {
-  return Convert(text, kUtf8, kCp936, false).value_or(std::string());
+  return Convert(text, kUtf8, kCp936).value_or(std::string());
 }
 
 bool IsValidUtf8(std::string_view text) {

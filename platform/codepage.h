@@ -10,12 +10,8 @@
 
 namespace korvan {
 
-// Converts `text` from charset `from` to charset `to` (iconv names). Returns
-// nothing when a charset is unknown or the text holds an invalid sequence.
-std::optional<std::string> ConvertCharset(std::string_view text, const char* from, const char* to);
-
-// Like ConvertCharset, but an invalid sequence becomes "?" per byte; nothing
-// only when a charset is unknown.
+// Converts `text` from charset `from` to charset `to` (iconv names); an
+// invalid sequence becomes "?" per byte. Nothing when a charset is unknown.
 std::optional<std::string> ConvertCharsetLenient(std::string_view text, const char* from,
                                                  const char* to);
 

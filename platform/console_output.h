@@ -27,6 +27,9 @@ class ConsoleSink {
   // `line` is code page 936 text without a line end.
   virtual void WriteLine(std::string_view line) = 0;
   virtual void Flush() = 0;
+  // True when the box-drawing characters of code page 936, two columns wide
+  // in a GBK console, take one column on this console (a UTF-8 terminal).
+  virtual bool DrawsBoxCharsNarrow() const { return false; }
 };
 
 // The text with its control characters (bytes below 32 other than tab, 127,
@@ -48,6 +51,7 @@ class StreamConsole final : public ConsoleSink {
   StreamConsole(std::FILE* stream, std::string charset);
   void WriteLine(std::string_view line) override;
   void Flush() override;
+  bool DrawsBoxCharsNarrow() const override { return utf8_; }
 
  private:
   std::FILE* stream_;

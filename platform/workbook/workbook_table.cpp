@@ -76,6 +76,14 @@ const Cell* CellAt(const SheetCells& cells, std::size_t row, std::size_t col) {
 
 }  // namespace
 
+bool WorkbookCanHoldText(const std::string& cp936) {
+  const bool controls = std::any_of(cp936.begin(), cp936.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b < 32 && b != '\t' && b != '\r' && b != '\n') || b == 127;
+  });
+  return !controls && ToCp936(ToUtf8(cp936)) == cp936;
+}
+
 // ---------------------------------------------------------------------------
 
 struct WorkbookConnection::State {

@@ -31,6 +31,11 @@ struct TableSchemaEntry {
 // WorkbookError. The default is OpenWorkbookFile; tests may put a double here.
 using WorkbookOpener = std::function<std::unique_ptr<WorkbookFile>(const std::string& path)>;
 
+// True when a cell can hold `cp936` and give it back unchanged: the text is
+// valid code page 936 and holds no control character (tab, CR and LF
+// excepted). A text that fails this would be read back as another text.
+bool WorkbookCanHoldText(const std::string& cp936);
+
 class WorkbookConnection {
  public:
   WorkbookConnection();

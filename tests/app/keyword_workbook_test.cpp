@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/query_run.h"
 #include "engines/engine.h"
 #include "platform/codepage.h"
+#include "platform/console_output.h"
 #include "platform/date_time.h"
 #include "platform/workbook/cell_text.h"
 #include "tests/support/connection_string.h"
@@ -256,6 +258,32 @@ TEST_F(KeywordWorkbookTest, ColumnWithoutHeaderIsNoKeywordAndNeverWritten) {
   WriteResults(*table_, 0);
   EXPECT_EQ(SavedRows(), (Rows{{"日期", "时间", "搜索引擎", "手机壳", "", "耳机"},
                                {"2026/12/08", "09:05:07", "百度", "2", "note", "?"}}));
+}
+
+TEST_F(KeywordWorkbookTest, EngineNameACellCannotHoldIsRefusedAndItsKeywordsCountedAsFailed) {
+  EXPECT_TRUE(WorkbookCanHoldText(G("百度 Bing-2")));
+  EXPECT_FALSE(WorkbookCanHoldText("Bad\xFFName"));  // no code page 936 character
+  EXPECT_FALSE(WorkbookCanHoldText("Bad\x01Name"));
+
+  const Rows rows = {kHeader, {"2026/12/07", "06:00:00", "百度", "1", "2"}};
+  OpenSheet(rows);
+  table_->Close();
+  FinishEngine("ignored", {}, {});
+  Engines[0].Name = "Bad\xFFName";
+  Engines[0].Enabled = "www.shop.com";
+  RecordingConsole console;
+  ConsoleSink* previous = SetConsoleSink(&console);
+  TRunTable run_table(*connection_);
+  RunSheet(run_table, connection_->TableSchema().at(0).TableName, true);
+  SetConsoleSink(previous);
+  run_table.Table.Close();
+
+  EXPECT_EQ(FailCount, 2);
+  ASSERT_EQ(console.Lines().size(), 2u);
+  EXPECT_EQ(Cp936ToUtf8(console.Lines()[0]),
+            "搜索引擎名称 【Bad?Name】 无法写入工作簿，【www.shop.com】 中供它搜索的 【2】 "
+            "个关键字计为查询失败...");
+  EXPECT_EQ(SavedRows(), Trimmed(rows));  // no row that would never be found again
 }
 
 }  // namespace

@@ -68,6 +68,49 @@ TEST(BannerTest, ThirteenFramedLinesOfSixtyThreeColumnsWithTheTitleSecond) {
   EXPECT_EQ(DisplayColumns(BannerTextRow(Utf8ToCp936("排名"))), kBannerColumns);
 }
 
+// Columns on a terminal that draws the box-drawing block (U+2500..U+257F)
+// one column wide and CJK characters two.
+int NarrowTerminalColumns(const std::string& utf8) {
+  int columns = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    if (b < 0x80) {
+      columns += 1;
+      i += 1;
+    } else {
+      const auto next = static_cast<unsigned char>(utf8[i + 1]);
+      columns += b == 0xE2 && (next == 0x94 || next == 0x95) ? 1 : 2;
+      i += b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    }
+  }
+  return columns;
+}
+
+TEST(BannerTest, OnATerminalWithNarrowBoxCharactersTheFrameKeepsItsWidthAndCorners) {
+  class NarrowConsole final : public ConsoleSink {
+   public:
+    void WriteLine(std::string_view line) override { lines.emplace_back(line); }
+    void Flush() override {}
+    bool DrawsBoxCharsNarrow() const override { return true; }
+    std::vector<std::string> lines;
+  } console;
+  ConsoleSink* previous = SetConsoleSink(&console);
+  PrintBanner();
+  SetConsoleSink(previous);
+  ASSERT_EQ(console.lines, NarrowBoxBannerLines());
+
+  const auto utf8 = Utf8(NarrowBoxBannerLines());
+  ASSERT_EQ(utf8.size(), 13u);
+  for (const auto& line : utf8) EXPECT_EQ(NarrowTerminalColumns(line), kBannerColumns) << line;
+  EXPECT_EQ(utf8[0], "     ┏━┓ " + std::string(50, ' ') + "┏━┓ ");
+  std::string bar = "     ┃ ┣━";
+  for (int i = 0; i < 50; ++i) bar += "━";
+  EXPECT_EQ(utf8[1], bar + "┫ ┃ ");
+  EXPECT_EQ(utf8[4], "     ┃ ┃   ┃ " + std::string(42, ' ') + "┃   ┃ ┃ ");
+  // The title keeps its characters; only the frame is widened.
+  EXPECT_NE(utf8[5].find("排名查询工具"), std::string::npos);
+}
+
 TEST(VersionTest, OnlyALaterWellFormedVersionCounts) {
   EXPECT_STREQ(ProgramVersion, "1.2.0.0");
   EXPECT_TRUE(IsNewerVersion("1.2.0.0", "1.2.0.1"));
