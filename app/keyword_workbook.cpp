@@ -19,11 +19,7 @@ constexpr const char* kEngineField = "\xCB\xD1\xCB\xF7\xD2\xFD\xC7\xE6";  // 搜
 std::string SheetHost(const std::string& table_name) {
   std::string name = ReplaceAll(ReplaceAll(table_name, "#", "."), ")", "/");
   if (!name.empty()) name.pop_back();
-  std::size_t begin = 0;
-  std::size_t end = name.size();
-  while (begin < end && static_cast<unsigned char>(name[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(name[end - 1]) <= 32) --end;
-  return name.substr(begin, end - begin);
+  return std::string(TrimBlanks(name));
 }
 
 void ReadSheetNames(const WorkbookConnection& connection, TStringList& sheet_names) {

@@ -9,7 +9,6 @@
 #include "app/keyword_workbook.h"
 #include "app/process_exit.h"
 #include "app/query_run.h"
-#include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/workers.h"
 #include "engines/run_globals.h"

@@ -22,11 +22,6 @@ const Texts& T() {
 
 }  // namespace
 
-std::string WorkbookConnectionString(const std::string& workbook_path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + workbook_path +
-         ";Extended Properties=Excel 8.0;Persist Security Info=False";
-}
-
 void PrintRunSummary(std::int32_t fail_count, std::uint32_t elapsed_ms) {
   const Texts& t = T();
   PrintLine("");

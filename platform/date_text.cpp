@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/date_time.h"
+#include "text/string_helpers.h"
 
 namespace korvan {
 
@@ -89,8 +90,7 @@ std::string FormatTimeHms(double date_time) {
 }
 
 std::optional<double> ParseDateYmd(std::string_view text) {
-  while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) text.remove_prefix(1);
-  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
+  text = TrimBlanks(text);
   std::size_t pos = 0;
   const auto year = ReadNumber(text, pos, 4, 4);
   if (!year || pos >= text.size() || text[pos++] != '/') return std::nullopt;

@@ -11,19 +11,14 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "text/string_helpers.h"
 
 namespace korvan {
 
 namespace {
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return text.size() >= prefix.size() && LowerAscii(text.substr(0, prefix.size())) == prefix;
 }
 
 // The full path of an executable named `program` in PATH, or empty. Looked

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/codepage.h"
+#include "text/string_helpers.h"
 
 namespace korvan {
 
@@ -13,14 +14,6 @@ namespace {
 constexpr std::size_t kMetaScanBytes = 4096;
 constexpr std::size_t kMaxLabel = 40;
 constexpr const char* kCp936 = "GB18030";
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
-std::string LowerCopy(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), Lower);
-  return out;
-}
 
 bool IsLabelChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
@@ -71,11 +64,11 @@ std::optional<std::string> DecodeAs(std::string_view body, const std::string& la
 }  // namespace
 
 std::string CharsetOfContentType(std::string_view content_type) {
-  return LabelAfterCharset(LowerCopy(content_type));
+  return LabelAfterCharset(LowerAscii(content_type));
 }
 
 std::string CharsetOfMeta(std::string_view html) {
-  const std::string head = LowerCopy(html.substr(0, std::min(html.size(), kMetaScanBytes)));
+  const std::string head = LowerAscii(html.substr(0, std::min(html.size(), kMetaScanBytes)));
   std::size_t at = 0;
   while ((at = head.find("<meta", at)) != std::string::npos) {
     std::size_t end = head.find('>', at);

@@ -22,8 +22,7 @@ bool HoldsRanks(const std::string& result) { return !result.empty() && result !=
 
 void TSeQryThread::Create(int engine_index) { (new TSeQryThread(engine_index))->Start(); }
 
-TSeQryThread::TSeQryThread(int engine_index)
-    : EngineIndex(engine_index), engine_(Engines[engine_index]) {
+TSeQryThread::TSeQryThread(int engine_index) : engine_(Engines[engine_index]) {
   engine_.Done.store(false, std::memory_order_release);
 }
 

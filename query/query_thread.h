@@ -56,8 +56,6 @@ class TSeQryThread final : public TThread {
 
   ~TSeQryThread() override;
 
-  const std::int32_t EngineIndex;
-
  private:
   explicit TSeQryThread(int engine_index);
   void Execute() override;

@@ -92,6 +92,13 @@ bool IsIntStr(std::string_view text) {
   return negative ? value <= 2147483648LL : value <= 2147483647LL;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 std::string LowerAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out) {

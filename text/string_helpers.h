@@ -26,6 +26,10 @@ std::string DeleteChars(std::string_view text, const TByteSet& set);
 // optional sign, then 1 to 10 digits within range, nothing after.
 bool IsIntStr(std::string_view text);
 
+// The text without the blanks and control bytes (values up to 32) at both
+// ends.
+std::string_view TrimBlanks(std::string_view text);
+
 // Byte-wise lower-casing of "A" to "Z" only.
 std::string LowerAscii(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "text/string_list2.h"
 
+#include "text/string_helpers.h"
 #include "text/wildcard.h"
 
 namespace korvan {
@@ -18,18 +19,6 @@ void TStringList::Delete(int index) { items_.erase(items_.begin() + index); }
 void TStringList::AddStrings(const TStringList& other) {
   items_.insert(items_.end(), other.items_.begin(), other.items_.end());
 }
-
-namespace {
-
-bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlankByte(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlankByte(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-}  // namespace
 
 void TStringList2::SetDelimiterStr(std::string_view value) {
   if (value == delimiter_str_) return;
@@ -55,7 +44,7 @@ void TStringList2::SetDelimitedStr(std::string_view text) {
     const std::string_view piece =
         found == 0 ? text.substr(from)
                    : text.substr(from, static_cast<std::size_t>(found - position));
-    const std::string_view item = Trim(piece);
+    const std::string_view item = TrimBlanks(piece);
     if (!item.empty()) Add(std::string(item));
     if (found == 0) return;
     position = found + step;
@@ -69,7 +58,7 @@ void TStringList2::SetDelimitedStr(std::string_view text) {
 void TStringList2::SetCommaText(std::string_view text) {
   std::size_t i = 0;
   while (i <= text.size()) {
-    while (i < text.size() && IsBlankByte(text[i])) ++i;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= 32) ++i;
     std::string item;
     if (i < text.size() && text[i] == '"') {
       ++i;
@@ -89,7 +78,7 @@ void TStringList2::SetCommaText(std::string_view text) {
     } else {
       const std::size_t comma = text.find(',', i);
       const std::size_t end = comma == std::string_view::npos ? text.size() : comma;
-      item = std::string(Trim(text.substr(i, end - i)));
+      item = std::string(TrimBlanks(text.substr(i, end - i)));
       i = end;
     }
     Add(std::move(item));

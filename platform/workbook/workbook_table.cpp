@@ -76,6 +76,11 @@ const Cell* CellAt(const SheetCells& cells, std::size_t row, std::size_t col) {
 
 }  // namespace
 
+std::string WorkbookConnectionString(const std::string& workbook_path) {
+  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + workbook_path +
+         ";Extended Properties=Excel 8.0;Persist Security Info=False";
+}
+
 bool WorkbookCanHoldText(const std::string& cp936) {
   const bool controls = std::any_of(cp936.begin(), cp936.end(), [](char c) {
     const auto b = static_cast<unsigned char>(c);

@@ -27,6 +27,10 @@ struct TableSchemaEntry {
   std::string TableName;  // the sheet name, "." written as "#", then "$"
 };
 
+// The connection string of the workbook at `workbook_path` (code page 936,
+// as the settings hold it), inserted unchanged.
+std::string WorkbookConnectionString(const std::string& workbook_path);
+
 // Opens a workbook file by its file-system name (UTF-8); throws
 // WorkbookError. The default is OpenWorkbookFile; tests may put a double here.
 using WorkbookOpener = std::function<std::unique_ptr<WorkbookFile>(const std::string& path)>;

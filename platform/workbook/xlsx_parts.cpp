@@ -1,5 +1,7 @@
 #include "platform/workbook/xlsx_parts.h"
 
+#include "text/string_helpers.h"
+
 namespace korvan {
 
 namespace {
@@ -94,11 +96,7 @@ bool XlsxRelTypeIs(std::string_view type, std::string_view kind) {
   return slash != std::string_view::npos && type.substr(slash + 1) == kind;
 }
 
-std::string XlsxPartKey(std::string_view part) {
-  std::string key(part);
-  for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  return key;
-}
+std::string XlsxPartKey(std::string_view part) { return LowerAscii(part); }
 
 bool XlsxSamePart(std::string_view a, std::string_view b) {
   return XlsxPartKey(a) == XlsxPartKey(b);

@@ -10,6 +10,7 @@
 #include "platform/codepage.h"
 #include "platform/console_input_script.h"
 #include "platform/console_output.h"
+#include "platform/workbook/workbook_table.h"
 
 namespace korvan {
 namespace {

@@ -353,5 +353,7 @@ class Korvan:
     def output(self):
         return "\n".join(self.lines)
 
-# The first line of the banner as the console shows it.
-BANNER_TOP = "     ┏┓" + " " * 50 + "┏┓"
+# The first line of the banner as a UTF-8 console shows it: box-drawing
+# characters take one column there, so each is followed by a piece that
+# widens it to the two columns it takes in a GBK console.
+BANNER_TOP = "     ┏━┓ " + " " * 50 + "┏━┓ "

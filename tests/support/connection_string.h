@@ -5,12 +5,12 @@
 #include <string>
 
 #include "platform/codepage.h"
+#include "platform/workbook/workbook_table.h"
 
 namespace korvan::testing {
 
 inline std::string ConnectionStringFor(const std::string& path) {
-  return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + Utf8ToCp936(path) +
-         ";Extended Properties=Excel 8.0;Persist Security Info=False";
+  return WorkbookConnectionString(Utf8ToCp936(path));
 }
 
 }  // namespace korvan::testing
