@@ -18,14 +18,14 @@ std::string Repeat(const std::string& piece, int n) {
 
 // The box-drawing characters, code page 936 (two bytes, two columns each).
 struct Frame {
-  std::string tl = Utf8ToCp936("┏");
-  std::string tr = Utf8ToCp936("┓");
-  std::string bl = Utf8ToCp936("┗");
-  std::string br = Utf8ToCp936("┛");
-  std::string v = Utf8ToCp936("┃");
-  std::string h = Utf8ToCp936("━");
-  std::string lt = Utf8ToCp936("┣");
-  std::string rt = Utf8ToCp936("┫");
+  const std::string& tl = Cp936Text("┏");
+  const std::string& tr = Cp936Text("┓");
+  const std::string& bl = Cp936Text("┗");
+  const std::string& br = Cp936Text("┛");
+  const std::string& v = Cp936Text("┃");
+  const std::string& h = Cp936Text("━");
+  const std::string& lt = Cp936Text("┣");
+  const std::string& rt = Cp936Text("┫");
 };
 
 const Frame& Chars() {
@@ -100,11 +100,11 @@ const std::vector<std::string>& BannerLines() {
         Blanks(5) + f.v + f.v + Blanks(2) + f.tl + Repeat(f.h, 21) + f.tr + Blanks(2) + f.v + f.v,
         BannerTextRow(version),
         empty_row,
-        BannerTextRow(Utf8ToCp936("搜索引擎关键字排名查询工具")),
+        BannerTextRow(Cp936Text("搜索引擎关键字排名查询工具")),
         empty_row,
-        BannerTextRow(Utf8ToCp936("每天查询网站在各搜索引擎中的排名")),
-        BannerTextRow(Utf8ToCp936("结果逐日记入 Excel 工作簿")),
-        BannerTextRow(Utf8ToCp936("查询中按 Esc 键跳过当前工作表")),
+        BannerTextRow(Cp936Text("每天查询网站在各搜索引擎中的排名")),
+        BannerTextRow(Cp936Text("结果逐日记入 Excel 工作簿")),
+        BannerTextRow(Cp936Text("查询中按 Esc 键跳过当前工作表")),
         Blanks(5) + f.v + f.v + Blanks(2) + f.bl + Repeat(f.h, 21) + f.br + Blanks(2) + f.v + f.v,
         bar,
         Blanks(5) + f.bl + f.br + Blanks(50) + f.bl + f.br,

@@ -15,38 +15,19 @@ namespace korvan {
 
 namespace {
 
-// Screen texts, code page 936.
-struct Texts {
-  std::string supported_head = Utf8ToCp936("本工具可以支持 ");
-  std::string name_separator = Utf8ToCp936("、");
-  std::string supported_tail = Utf8ToCp936(" 的搜索引擎，只需在配置文件中写入相应内容即可使用！");
-  std::string upgraded = Utf8ToCp936("软件版本已经升级，请及时下载更新！");
-  std::string menu0 = Utf8ToCp936(" 0 : 退出并访问     ");
-  std::string menu1 = Utf8ToCp936(" 1 : 直接退出       ");
-  std::string menu2 = Utf8ToCp936(" 2 : 失败重查");
-  std::string menu3 = Utf8ToCp936(" 3 : 全部重查");
-  std::string wrong_key = Utf8ToCp936("请按照提示输入！");
-};
-
-const Texts& T() {
-  static const Texts texts;
-  return texts;
-}
-
 constexpr auto kKeyRetry = std::chrono::milliseconds(5);
 
 }  // namespace
 
 void PrintEndScreen(std::int32_t section_count) {
-  const Texts& t = T();
   if (!Engines.empty() &&
       static_cast<std::int64_t>(section_count) < static_cast<std::int64_t>(Engines.size())) {
-    std::string line = t.supported_head;
+    std::string line = Cp936Text("本工具可以支持 ");
     for (std::size_t i = 0; i < Engines.size(); ++i) {
-      if (i > 0) line += t.name_separator;
+      if (i > 0) line += Cp936Text("、");
       line += Engines[i].Name;
     }
-    PrintLine(line + t.supported_tail);
+    PrintLine(line + Cp936Text(" 的搜索引擎，只需在配置文件中写入相应内容即可使用！"));
     PrintLine("");
   }
   PrintBanner();
@@ -56,13 +37,13 @@ void PrintEndScreen(std::int32_t section_count) {
     PrintLine("");
   }
   if (IsNewerVersion(ProgramVersion, LatestVersion)) {
-    PrintLine(t.upgraded);
+    PrintLine(Cp936Text("软件版本已经升级，请及时下载更新！"));
     PrintLine("");
   }
-  PrintLine(t.menu0 + MenuText0);
-  PrintLine(t.menu1 + MenuText1);
-  PrintLine(t.menu2);
-  PrintLine(t.menu3);
+  PrintLine(Cp936Text(" 0 : 退出并访问     ") + MenuText0);
+  PrintLine(Cp936Text(" 1 : 直接退出       ") + MenuText1);
+  PrintLine(Cp936Text(" 2 : 失败重查"));
+  PrintLine(Cp936Text(" 3 : 全部重查"));
 }
 
 int MenuChoiceOfKey(std::uint16_t code) {
@@ -81,7 +62,7 @@ int ReadMenuChoice() {
     if (key.status == KeyRead::kKey && key.code != 0) {
       const int choice = MenuChoiceOfKey(key.code);
       if (choice >= 0) return choice;
-      PrintLine(T().wrong_key);
+      PrintLine(Cp936Text("请按照提示输入！"));
     }
     std::this_thread::sleep_for(kKeyRetry);
   }

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <mutex>
+#include <unordered_map>
 
 namespace korvan {
 
@@ -59,6 +61,18 @@ std::string Cp936ToUtf8(std::string_view text) {
 
 std::string Utf8ToCp936(std::string_view text) {
   return Convert(text, kUtf8, kCp936).value_or(std::string());
+}
+
+const std::string& Cp936Text(std::string_view utf8_literal) {
+  static std::mutex mutex;
+  // Never destroyed: texts may still be printed while the process ends.
+  static auto* converted = new std::unordered_map<std::string_view, std::string>();
+  std::lock_guard<std::mutex> lock(mutex);
+  auto found = converted->find(utf8_literal);
+  if (found == converted->end()) {
+    found = converted->emplace(utf8_literal, Utf8ToCp936(utf8_literal)).first;
+  }
+  return found->second;
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -19,6 +19,12 @@ std::optional<std::string> ConvertCharsetLenient(std::string_view text, const ch
 std::string Cp936ToUtf8(std::string_view text);
 std::string Utf8ToCp936(std::string_view text);
 
+// The code page 936 form of a UTF-8 text that lives as long as the program
+// (a string literal of the program's own texts), converted on first use and
+// kept, so that a console text is written where it is used. Thread-safe; the
+// reference stays valid until the program ends.
+const std::string& Cp936Text(std::string_view utf8_literal);
+
 // True when the text is valid UTF-8 (the empty text included).
 bool IsValidUtf8(std::string_view text);
 
