@@ -26,6 +26,8 @@ namespace {
 
 struct Texts {
   std::string getting_params = Utf8ToCp936("正在联网获取运行参数...");
+  std::string local_params = Utf8ToCp936("使用本地运行参数文件 【运行参数.txt】 ...");
+  std::string builtin_engines = Utf8ToCp936("没有可用的运行参数，使用内置的搜索引擎...");
   std::string loading_settings = Utf8ToCp936("正在载入本地设置...");
   std::string workbook_missing = Utf8ToCp936("Excel文件不存在，请检查！按Enter键退出程序...");
   std::string workbook_failed = Utf8ToCp936("Excel文件打开失败！按Enter键退出...");
@@ -55,7 +57,16 @@ void LoadStartup(std::string& workbook_path, std::int32_t& section_count) {
   try {
     HttpGlobalInit();
     PrintLine(T().getting_params);
-    LoadRunParams();
+    switch (LoadRunParams()) {
+      case psLocalCopy:
+        PrintLine(T().local_params);
+        break;
+      case psBuiltIn:
+        PrintLine(T().builtin_engines);
+        break;
+      case psParamPage:
+        break;
+    }
     PrintLine(T().loading_settings);
     if (!LoadSettings(workbook_path, section_count)) {
       PrintLine(T().workbook_missing);

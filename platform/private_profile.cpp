@@ -1,9 +1,9 @@
 #include "platform/private_profile.h"
 
 #include <charconv>
-#include <fstream>
 
 #include "platform/codepage.h"
+#include "platform/file_bytes.h"
 
 namespace korvan {
 
@@ -124,15 +124,9 @@ PrivateProfile PrivateProfile::Parse(std::string_view text) {
 }
 
 PrivateProfile PrivateProfile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return PrivateProfile();
-  std::string bytes;
-  char buffer[65536];
-  while (bytes.size() < kMaxFileBytes && in.read(buffer, sizeof buffer).gcount() > 0) {
-    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-  }
-  if (bytes.size() > kMaxFileBytes) bytes.resize(kMaxFileBytes);
-  return Parse(ProfileTextToCp936(bytes));
+  const std::optional<std::string> bytes = ReadFileBytes(path, kMaxFileBytes);
+  if (!bytes) return PrivateProfile();
+  return Parse(ProfileTextToCp936(*bytes));
 }
 
 std::optional<std::string> PrivateProfile::ReadString(std::string_view section,

@@ -383,6 +383,84 @@ class VersionNoticeAndExitPage(E2eCase):
             self.assertEqual(f.read(), "http://www.korvan.test/bye?a=1&b=2\n")
 
 
+LOCAL_COPY = "运行参数.txt"
+FROM_LOCAL_COPY = "使用本地运行参数文件 【运行参数.txt】 ..."
+FROM_BUILT_IN = "没有可用的运行参数，使用内置的搜索引擎..."
+
+
+def supported(names):
+    return "本工具可以支持 %s 的搜索引擎，只需在配置文件中写入相应内容即可使用！" % "、".join(names)
+
+
+class ParamSourceCase(E2eCase):
+    """One execution that queries nothing; returns its console lines."""
+
+    def run_once(self, engines=None):
+        self.folder.write_workbook([("site.test", [k.HEADER + ["kw"]])])
+        self.folder.write_ini(engines=engines)
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        return run.lines
+
+    def copy_path(self):
+        return os.path.join(self.folder.dir, LOCAL_COPY)
+
+    def assert_source(self, lines, source_line, engines):
+        at = lines.index("正在联网获取运行参数...")
+        expected = [source_line] if source_line else []
+        self.assertEqual(lines[at + 1:at + 1 + len(expected) + 1], expected + ["正在载入本地设置..."])
+        self.assertIn(supported(engines), lines)
+
+
+class RunParamSources(ParamSourceCase):
+    """The fixed address first; a usable page is kept beside the executable
+    (rewritten only when it changes); without an answer the kept copy, then
+    the built-in engines, each announced by one line."""
+
+    def test_page_then_local_copy_then_built_in(self):
+        lines = self.run_once()
+        self.assert_source(lines, None, ["Alpha", "Beta", "丙引擎"])
+        with open(self.copy_path(), "rb") as f:
+            self.assertEqual(f.read(), self.web.param_text.encode("utf-8"))
+        inode = os.stat(self.copy_path()).st_ino
+        self.run_once()
+        self.assertEqual(os.stat(self.copy_path()).st_ino, inode)  # same page: not rewritten
+
+        self.web.param_status = 502
+        lines = self.run_once(engines={"Alpha": {"启用": "site.test"}})
+        self.assert_source(lines, FROM_LOCAL_COPY, ["Alpha", "Beta", "丙引擎"])
+        row = self.folder.read_workbook()["site.test"][-1]
+        self.assertEqual(row[2:], ["Alpha", "?"])
+        self.assertNotEqual(row[0], DAY)  # the local clock, not the server's date
+
+        self.web.param_status = 200
+        self.web.param_text = "no engines here\r\n"
+        with open(self.copy_path(), "wb") as f:  # a GBK copy is read as well
+            f.write(k.param_page([("本地", "local.korvan.test")]).encode("gbk"))
+        lines = self.run_once()
+        self.assert_source(lines, FROM_LOCAL_COPY, ["本地"])
+
+        os.remove(self.copy_path())
+        self.web.param_status = 404
+        lines = self.run_once()
+        self.assert_source(lines, FROM_BUILT_IN, ["百度", "谷歌", "360So", "淘宝"])
+        self.assertFalse(os.path.exists(self.copy_path()))
+
+
+class NoParamAddress(ParamSourceCase):
+    """Built without an address (run with build/korvan): nothing is fetched;
+    the local copy or the built-in engines."""
+
+    def test_local_copy_or_built_in_without_a_request(self):
+        with open(self.copy_path(), "wb") as f:
+            f.write(k.param_page([("本地", "local.korvan.test")]).encode("utf-8"))
+        self.assert_source(self.run_once(), FROM_LOCAL_COPY, ["本地"])
+        os.remove(self.copy_path())
+        self.assert_source(self.run_once(), FROM_BUILT_IN, ["百度", "谷歌", "360So", "淘宝"])
+        self.assertEqual(self.web.requests, [])
+
+
 if __name__ == "__main__":
     KORVAN = os.path.abspath(sys.argv[1])
     unittest.main(argv=[sys.argv[0]] + sys.argv[2:], verbosity=2)

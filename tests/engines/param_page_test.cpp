@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/http_client.h"
 #include "tests/support/http_test_server.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvan {
 namespace {
@@ -45,13 +46,14 @@ class ParamPageTest : public ::testing::Test {
     server_.Start();
   }
   testing::TestHttpServer server_;
+  testing::TempDir copy_;  // where the local copy of the page goes
   std::mutex mutex_;
   std::string host_seen_;
 };
 
 TEST_F(ParamPageTest, LoadsEnginesTextsAndTheServerDate) {
   Serve(200, kPage, "text/plain; charset=gbk");
-  LoadRunParamsFrom(server_.Url("/params.txt"));
+  LoadRunParamsFrom(server_.Url("/params.txt"), copy_.Path("copy.txt"));
   EXPECT_DOUBLE_EQ(RunDate, kServerDate);
   EXPECT_EQ(ExitUrl, "http://exit/");
   EXPECT_EQ(MenuText0, "Menu Zero");  // letter case kept
@@ -63,14 +65,14 @@ TEST_F(ParamPageTest, LoadsEnginesTextsAndTheServerDate) {
 TEST_F(ParamPageTest, NoUsablePageLeavesNoEnginesAndTheLocalDate) {
   Serve(404, kPage, "text/plain");
   Engines.emplace_back().Name = "left over";
-  LoadRunParamsFrom(server_.Url("/params.txt"));
+  LoadRunParamsFrom(server_.Url("/params.txt"), copy_.Path("copy.txt"));
   EXPECT_TRUE(Engines.empty());
   EXPECT_EQ(ExitUrl, "");
   EXPECT_NEAR(RunDate, LocalNow(), 5.0 / 86400);
 
   testing::SilentListener silent;
   testing::Stopwatch watch;
-  LoadRunParamsFrom(silent.Url("/params.txt"));
+  LoadRunParamsFrom(silent.Url("/params.txt"), copy_.Path("copy.txt"));
   std::cout << "[measured] silent parameter server given up after " << watch.ElapsedMs() << " ms\n";
   EXPECT_TRUE(Engines.empty());
   EXPECT_NEAR(RunDate, LocalNow(), 5.0 / 86400);
@@ -82,7 +84,7 @@ TEST_F(ParamPageTest, TheBuiltInAddressIsReachedThroughTheProxyVariable) {
   if (!address.starts_with("http://")) GTEST_SKIP() << address << " is not plain http";
   Serve(200, "\xE7\x99\xBE\xE5\xBA\xA6\r\n[\xE7\x99\xBE\xE5\xBA\xA6]\r\n", "text/plain");
   setenv("http_proxy", server_.Url("").c_str(), 1);
-  LoadRunParams();
+  LoadRunParamsFrom(kParamPageUrl, copy_.Path("copy.txt"));
   ASSERT_EQ(Engines.size(), 1u);
   EXPECT_EQ(Engines[0].Name, "\xB0\xD9\xB6\xC8");  // a UTF-8 page arrives as GBK
   EXPECT_DOUBLE_EQ(RunDate, kServerDate);
