@@ -308,9 +308,10 @@ TEST_F(WorkbookTableTest, FirstSaveOfTheProcessKeepsABackup) {
 
 TEST_F(WorkbookTableTest, FailedSaveLeavesTheWorkbookAsItWas) {
   const std::string original = testing::ReadBytes(path_);
-  // The writer fails halfway (as on a full disk), at the table's close and
-  // again at the connection's close.
-  testing::FakeWorkbookFile::failing_saves = 2;
+  // The writer fails halfway (as on a full disk), for the workbook and for
+  // the copy beside it, at the table's close and again at the connection's
+  // close.
+  testing::FakeWorkbookFile::failing_saves = 4;
   const std::string error = ChangeAndSave(path_, "9");
   EXPECT_EQ(error.find("cannot write "), 0u) << error;
   EXPECT_NE(error.find(": no space left on device"), std::string::npos) << error;
