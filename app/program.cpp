@@ -10,6 +10,7 @@
 #include "app/process_exit.h"
 #include "app/query_run.h"
 #include "app/settings.h"
+#include "app/workbook_messages.h"
 #include "app/workers.h"
 #include "engines/run_globals.h"
 #include "engines/run_params.h"
@@ -88,7 +89,8 @@ struct Workbook {
   std::unique_ptr<TStringList> sheet_names;
 };
 
-// Menu choices 0 and 1: the workbook closed (saving), the lists freed.
+// Menu choices 0 and 1: the workbook closed (every sheet was saved when it
+// ended, so nothing is written here), the lists freed.
 [[noreturn]] void EndNormally(Workbook& workbook) {
   workbook.table.reset();
   workbook.sheet_names.reset();
@@ -99,12 +101,14 @@ struct Workbook {
 }
 
 // The failure exit: workers of the current sheet are told to stop, the
-// table and the sheet list go, and after Enter the connection.
-[[noreturn]] void EndAfterFailure(Workbook& workbook) {
+// table and the sheet list go, the reason is shown, and after Enter the
+// connection.
+[[noreturn]] void EndAfterFailure(Workbook& workbook, const std::exception& failure) {
   StopFlag.store(true, std::memory_order_release);
   workbook.table.reset();  // closes the table; never throws
   workbook.sheet_names.reset();
   TEscKeyThread::WaitUntilNoneRunning();  // Enter must reach this wait
+  PrintLine(WorkbookFailureLine(failure));
   PrintLine(T().workbook_failed);
   WaitForEnterKey();
   try {
@@ -131,6 +135,7 @@ void ProgramMain() {
   LoadStartup(workbook_path, section_count);
 
   Workbook workbook;
+  workbook.connection->SetSavedBesideReporter(PrintSavedBeside);
   try {
     workbook.connection->Open(WorkbookConnectionString(workbook_path));
     workbook.sheet_names = std::make_unique<TStringList>();
@@ -144,8 +149,8 @@ void ProgramMain() {
       if (choice == mcOpenAndExit || choice == mcExit) EndNormally(workbook);
       if (choice == mcAllAgain) skip_filled = false;
     }
-  } catch (const std::exception&) {
-    EndAfterFailure(workbook);
+  } catch (const std::exception& e) {
+    EndAfterFailure(workbook, e);
   }
 }
 

@@ -118,6 +118,10 @@ void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled)
   while (MessageQueue.Count() >= 1) PrintQueuedLine();
 
   for (std::size_t j = 0; j < Engines.size(); ++j) WriteResults(table.Table, static_cast<int>(j));
+  // The sheet's results go to disk now, not when the next sheet opens or the
+  // program ends: a console closed at the end menu loses nothing.
+  table.IsOpen = false;
+  table.Table.Close();
 }
 
 void RunSheets(TRunTable& table, const TStringList& sheet_names, bool skip_filled) {

@@ -54,18 +54,22 @@ void WorkbookLock::Acquire(const std::string& path) {
   struct stat office {};
   if (::lstat(OfficeLockFilePath(path).c_str(), &office) == 0) {
     throw WorkbookError("cannot open " + path +
-                        ": the workbook is open in an office program (close it there first)");
+                            ": the workbook is open in an office program (close it there first)",
+                        WorkbookFailure::kOpenInOffice);
   }
   // A few tries: the file we opened may have been replaced by a save of the
   // process that held the lock just before it let go.
   for (int attempt = 0; attempt < 5; ++attempt) {
     const int fd = OpenLocked(path);
     if (fd < 0) {
-      if (errno == EWOULDBLOCK) {
-        throw WorkbookError("cannot open " + path +
-                            ": the workbook is in use by another running instance");
+      const int error = errno;
+      if (error == EWOULDBLOCK) {
+        throw WorkbookError(
+            "cannot open " + path + ": the workbook is in use by another running instance",
+            WorkbookFailure::kInUse);
       }
-      throw WorkbookError("cannot open " + path + ": " + std::strerror(errno));
+      throw WorkbookError("cannot open " + path + ": " + std::strerror(error),
+                          FailureOfErrno(error));
     }
     if (StillNamedBy(fd, path)) {
       fd_ = fd;
@@ -79,7 +83,11 @@ void WorkbookLock::Acquire(const std::string& path) {
 void WorkbookLock::PrepareRelock(const std::string& new_file) {
   AbortRelock();
   next_fd_ = OpenLocked(new_file);
-  if (next_fd_ < 0) throw WorkbookError("cannot lock " + new_file + ": " + std::strerror(errno));
+  if (next_fd_ < 0) {
+    const int error = errno;
+    throw WorkbookError("cannot lock " + new_file + ": " + std::strerror(error),
+                        FailureOfErrno(error));
+  }
 }
 
 void WorkbookLock::CommitRelock() {

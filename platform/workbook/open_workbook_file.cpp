@@ -17,14 +17,38 @@ constexpr char kZipSignature[] = "PK\x03\x04";
 
 std::unique_ptr<WorkbookFile> OpenWorkbookFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw WorkbookError("cannot open " + path + ": " + std::strerror(errno));
+  if (!in) {
+    const int error = errno;
+    throw WorkbookError("cannot open " + path + ": " + std::strerror(error), FailureOfErrno(error));
+  }
   char head[8] = {};
   in.read(head, sizeof head);
   const std::string signature(head, static_cast<std::size_t>(in.gcount()));
   in.close();
   if (signature == std::string(kCompoundFileSignature, 8)) return OpenXlsFile(path);
   if (signature.compare(0, 4, kZipSignature, 4) == 0) return OpenXlsxFile(path);
-  throw WorkbookError(path + " is not an Excel workbook");
+  throw WorkbookError(path + " is not an Excel workbook", WorkbookFailure::kNotWorkbook);
+}
+
+WorkbookFailure DamagedUnlessKnown(const WorkbookError& error) {
+  return error.Kind() == WorkbookFailure::kOther ? WorkbookFailure::kDamaged : error.Kind();
+}
+
+WorkbookFailure FailureOfErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return WorkbookFailure::kNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return WorkbookFailure::kNoAccess;
+    case ENOSPC:
+    case EDQUOT:
+      return WorkbookFailure::kNoSpace;
+    default:
+      return WorkbookFailure::kOther;
+  }
 }
 
 }  // namespace korvan

@@ -14,10 +14,37 @@
 
 namespace korvan {
 
+// What went wrong, for a caller that tells the user in words of its own; the
+// message says it in English, naming the file.
+enum class WorkbookFailure : std::uint8_t {
+  kOther,
+  kNotFound,       // the file (or its folder) does not exist
+  kNoAccess,       // permission denied, a read-only file system
+  kNoSpace,        // the disk or the quota is full
+  kOpenInOffice,   // an office suite's lock file lies beside it
+  kInUse,          // another running instance holds its lock
+  kNotWorkbook,    // no Excel workbook at all
+  kOldFormat,      // Excel 5.0/95 or older
+  kDamaged,        // a workbook whose content cannot be read
+  kDuplicatePart,  // an .xlsx package holding two parts of one name
+};
+
 class WorkbookError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit WorkbookError(const std::string& message, WorkbookFailure kind = WorkbookFailure::kOther)
+      : std::runtime_error(message), kind_(kind) {}
+  WorkbookFailure Kind() const { return kind_; }
+
+ private:
+  WorkbookFailure kind_;
 };
+
+// The kind of failure an errno value stands for.
+WorkbookFailure FailureOfErrno(int error);
+
+// The kind of a failure met while reading a file's content: damage to the
+// file unless the failure says otherwise.
+WorkbookFailure DamagedUnlessKnown(const WorkbookError& error);
 
 struct Cell {
   enum class Kind : std::uint8_t { Empty, Text, Number, Boolean, Error };
@@ -53,8 +80,10 @@ class WorkbookFile {
   // True when some cell was set since opening or the last save.
   virtual bool Modified() const = 0;
 
-  // Writes the whole workbook with its changes to `path` (a new file); the
-  // file it was opened from is not touched.
+  // Writes the whole workbook with its changes to `path`, a new file that it
+  // creates exclusively: a name that exists, a symbolic link included, is an
+  // error and is not written through. The file it was opened from is not
+  // touched.
   virtual void SaveAs(const std::string& path) = 0;
 };
 

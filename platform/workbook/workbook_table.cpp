@@ -1,13 +1,16 @@
 #include "platform/workbook/workbook_table.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 #include "platform/codepage.h"
 #include "platform/workbook/atomic_replace.h"
-#include "platform/workbook/backup_copy.h"
 #include "platform/workbook/cell_text.h"
 #include "platform/workbook/file_lock.h"
+#include "platform/workbook/workbook_saver.h"
 
 namespace korvan {
 
@@ -69,6 +72,16 @@ std::string TableNameOfSheet(const std::string& utf8_name) {
   return name + "$";
 }
 
+// The file a workbook name stands for: a symbolic link's target, so that
+// saves replace that file in its own folder instead of the link.
+std::string FileOfWorkbook(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  return ec ? path : target.string();  // a dangling link fails to open as it is
+}
+
 const Cell* CellAt(const SheetCells& cells, std::size_t row, std::size_t col) {
   if (row >= cells.rows.size() || col >= cells.rows[row].size()) return nullptr;
   return &cells.rows[row][col];
@@ -93,9 +106,9 @@ bool WorkbookCanHoldText(const std::string& cp936) {
 
 struct WorkbookConnection::State {
   WorkbookOpener opener;
-  std::string path;  // file-system name
   std::unique_ptr<WorkbookFile> file;
   WorkbookLock lock;
+  WorkbookSaver saver;
   bool unsaved = false;  // a change not yet on disk
   std::vector<std::string> table_names;
 
@@ -106,9 +119,7 @@ struct WorkbookConnection::State {
 
   void Save() {
     if (!file || !(unsaved || file->Modified())) return;
-    KeepBackupOnce(path);
-    ReplaceFileAtomically(
-        path, path, [this](const std::string& temp) { file->SaveAs(temp); }, &lock);
+    saver.Save(*file, lock);
     unsaved = false;
   }
 };
@@ -129,9 +140,10 @@ WorkbookConnection::~WorkbookConnection() {
 
 void WorkbookConnection::Open(const std::string& connection_string) {
   if (state_->file) throw WorkbookError("the workbook connection is already open");
-  const std::string path = ToUtf8(DataSourceOf(connection_string));
+  const std::string path = FileOfWorkbook(ToUtf8(DataSourceOf(connection_string)));
   state_->lock.Acquire(path);
   RemoveStaleTemporaries(path);
+  state_->saver.Start(path);
   try {
     state_->file = state_->opener(path);
     if (!state_->file) throw WorkbookError("cannot open " + path);
@@ -139,7 +151,6 @@ void WorkbookConnection::Open(const std::string& connection_string) {
     state_->lock.Release();
     throw;
   }
-  state_->path = path;
   state_->unsaved = false;
   state_->table_names.clear();
   for (int sheet = 0; sheet < state_->file->SheetCount(); ++sheet) {
@@ -148,6 +159,10 @@ void WorkbookConnection::Open(const std::string& connection_string) {
 }
 
 bool WorkbookConnection::IsOpen() const { return state_->file != nullptr; }
+
+void WorkbookConnection::SetSavedBesideReporter(SavedBesideReporter reporter) {
+  state_->saver.SetReporter(std::move(reporter));
+}
 
 std::vector<TableSchemaEntry> WorkbookConnection::TableSchema() const {
   if (!state_->file) throw WorkbookError("the workbook connection is not open");

@@ -7,10 +7,16 @@
 // storing, saving) throws WorkbookError with a message a user can act on.
 // Changes are saved when a table is closed and when the connection is closed;
 // a save replaces the file atomically and keeps a backup of the original
-// ("<file name>.bak" beside it) before the first save of the process. The
-// connection holds an exclusive lock on the workbook while open, and refuses
-// a workbook an office suite has open. Column cells whose header cell is
-// empty are no field. Main thread only; not thread-safe.
+// ("<file name>.bak" beside it) before the first save of the process. A
+// workbook named by a symbolic link is the link's target: it is locked,
+// backed up and replaced in its own folder, and the link stays. A save never
+// overwrites changes of another program: when the file is no longer the one
+// read or last saved, or an office suite has it open, or the save fails,
+// korvan's version goes into a copy beside it (WorkbookSaver), and the
+// reporter hears of it. The connection holds an exclusive lock on the
+// workbook while open, and refuses a workbook an office suite has open.
+// Column cells whose header cell is empty are no field. Main thread only;
+// not thread-safe.
 #pragma once
 
 #include <functional>
@@ -19,6 +25,7 @@
 #include <vector>
 
 #include "platform/workbook/workbook_file.h"
+#include "platform/workbook/workbook_saver.h"
 
 namespace korvan {
 
@@ -52,11 +59,13 @@ class WorkbookConnection {
   // string (the path as the settings hold it, code page 936).
   void Open(const std::string& connection_string);
   bool IsOpen() const;
+  // Called for every save that went beside the workbook instead of over it.
+  void SetSavedBesideReporter(SavedBesideReporter reporter);
   // The worksheets in workbook order.
   std::vector<TableSchemaEntry> TableSchema() const;
   // Saves pending changes and releases the workbook and its lock, also when
-  // the save fails (the failure is then thrown and the file on disk is the
-  // one of the last successful save).
+  // the save fails (the failure is then thrown and the files on disk are
+  // those of the last successful save).
   void Close();
 
  private:

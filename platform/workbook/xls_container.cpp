@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
+#include "platform/workbook/new_file.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan::xls {
@@ -19,22 +21,28 @@ namespace {
 constexpr off_t kMaxFileSize = off_t{1} << 31;
 constexpr std::size_t kCopyChunk = 1 << 16;
 
+void DropLogMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+GLogWriterOutput DropStructuredLogMessage(GLogLevelFlags, const GLogField*, gsize, gpointer) {
+  return G_LOG_WRITER_HANDLED;
+}
+
 void InitGsf() {
   static std::once_flag once;
   std::call_once(once, [] {
+    // libgsf and GLib report damaged containers on stderr, in any log domain
+    // (GLib-GObject criticals included); here the failure reaches the user
+    // once, as a WorkbookError, and nothing else of theirs reaches the
+    // console. GLib is used by nothing else in the process.
+    g_log_set_default_handler(DropLogMessage, nullptr);
+    g_log_set_writer_func(DropStructuredLogMessage, nullptr, nullptr);
     gsf_init();
-    // libgsf reports damaged containers on stderr as well; here the failure
-    // reaches the user once, as a WorkbookError.
-    for (const char* domain : {"libgsf", "libgsf:msole"}) {
-      g_log_set_handler(
-          domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK),
-          [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
-    }
   });
 }
 
 [[noreturn]] void ThrowErrno(const std::string& what, const std::string& path, int error) {
-  throw WorkbookError("cannot " + what + " " + path + ": " + std::strerror(error));
+  throw WorkbookError("cannot " + what + " " + path + ": " + std::strerror(error),
+                      FailureOfErrno(error));
 }
 
 // Closes `fd` and throws for the errno of the call that failed before.
@@ -55,7 +63,8 @@ std::string ReadWholeFile(const std::string& path) {
   if (fstat(fd, &st) != 0) CloseAndThrow(fd, "read", path);
   if (!S_ISREG(st.st_mode)) {
     close(fd);
-    throw WorkbookError("cannot open " + path + ": not a regular file");
+    throw WorkbookError("cannot open " + path + ": not a regular file",
+                        WorkbookFailure::kNotWorkbook);
   }
   if (st.st_size > kMaxFileSize) {
     close(fd);
@@ -96,9 +105,11 @@ class OutputError {
  public:
   explicit OutputError(const std::string& path) : path_(path) {}
   [[noreturn]] void Throw(GsfOutput* output) const {
-    throw WorkbookError("cannot write " + path_ + ": " +
-                        GErrorText(output ? gsf_output_error(output) : nullptr,
-                                   "the disk is full or not writable"));
+    const GError* error = output ? gsf_output_error(output) : nullptr;
+    // A file output's error code is the errno of the write that failed.
+    throw WorkbookError(
+        "cannot write " + path_ + ": " + GErrorText(error, "the disk is full or not writable"),
+        error ? FailureOfErrno(error->code) : WorkbookFailure::kOther);
   }
 
  private:
@@ -129,8 +140,9 @@ void CopyChildren(GsfInfile* in, GsfOutfile* out, const char* skip, std::size_t 
     if (skip && std::strcmp(name, skip) == 0) continue;
     GRef<GsfInput> child(gsf_infile_child_by_index(in, i));
     if (!child) {
-      throw WorkbookError("cannot read " + source + ": the part \"" + name +
-                          "\" of the file is damaged");
+      throw WorkbookError(
+          "cannot read " + source + ": the part \"" + name + "\" of the file is damaged",
+          WorkbookFailure::kDamaged);
     }
     const bool is_dir =
         GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
@@ -146,8 +158,9 @@ void CopyChildren(GsfInfile* in, GsfOutfile* out, const char* skip, std::size_t 
     } else {
       std::string data;
       if (!ReadAll(child.get(), data, limit)) {
-        throw WorkbookError("cannot read " + source + ": the part \"" + name +
-                            "\" of the file is damaged");
+        throw WorkbookError(
+            "cannot read " + source + ": the part \"" + name + "\" of the file is damaged",
+            WorkbookFailure::kDamaged);
       }
       if (!gsf_output_write(copy.get(), data.size(), reinterpret_cast<const guint8*>(data.data())))
         fail.Throw(copy.get());
@@ -180,7 +193,9 @@ XlsContainer::XlsContainer(const std::string& path) : path_(path), file_(ReadWho
       const std::string text = GErrorText(error, "not a compound file");
       if (error) g_error_free(error);
       throw WorkbookError("cannot read " + path +
-                          ": it is not an Excel 97-2003 workbook or it is damaged (" + text + ")");
+                              ": it is not an Excel 97-2003 workbook or it is damaged (" + text +
+                              ")",
+                          WorkbookFailure::kDamaged);
     }
     bool old_format = false;
     const int count = gsf_infile_num_children(gsf_->infile);
@@ -193,16 +208,20 @@ XlsContainer::XlsContainer(const std::string& path) : path_(path), file_(ReadWho
       }
       if (strcasecmp(name, "Book") == 0) old_format = true;
     }
-    if (workbook_name_.empty()) {
+    if (old_format && workbook_name_.empty()) {
       throw WorkbookError("cannot read " + path +
-                          (old_format
-                               ? ": the workbook is in Excel 5.0/95 format or older; save it "
-                                 "in Excel 97-2003 format first"
-                               : ": the file holds no Excel workbook"));
+                              ": the workbook is in Excel 5.0/95 format or older; save it in "
+                              "Excel 97-2003 format first",
+                          WorkbookFailure::kOldFormat);
+    }
+    if (workbook_name_.empty()) {
+      throw WorkbookError("cannot read " + path + ": the file holds no Excel workbook",
+                          WorkbookFailure::kNotWorkbook);
     }
     GRef<GsfInput> stream(gsf_infile_child_by_name(gsf_->infile, workbook_name_.c_str()));
     if (!stream || !ReadAll(stream.get(), workbook_, file_.size())) {
-      throw WorkbookError("cannot read " + path + ": the workbook stream of the file is damaged");
+      throw WorkbookError("cannot read " + path + ": the workbook stream of the file is damaged",
+                          WorkbookFailure::kDamaged);
     }
   } catch (...) {
     delete gsf_;
@@ -214,12 +233,16 @@ XlsContainer::~XlsContainer() { delete gsf_; }
 
 void XlsContainer::WriteWith(const std::string& path, std::string_view workbook) const {
   const OutputError fail(path);
-  GError* error = nullptr;
-  GRef<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &error));
+  // Written into the file created here rather than by libgsf, which would
+  // write a temporary file of its own beside it and follow a link at `path`.
+  NewFile file(path);
+  const int fd = file.Release();
+  FILE* stream = fdopen(fd, "wb");
+  if (!stream) CloseAndThrow(fd, "write", path);
+  GRef<GsfOutput> sink(gsf_output_stdio_new_FILE(path.c_str(), stream, FALSE));
   if (!sink) {
-    const std::string text = GErrorText(error, "cannot create the file");
-    if (error) g_error_free(error);
-    throw WorkbookError("cannot write " + path + ": " + text);
+    std::fclose(stream);
+    throw WorkbookError("cannot write " + path + ": out of memory");
   }
   GRef<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
   if (!root) fail.Throw(sink.get());
@@ -242,16 +265,9 @@ void XlsContainer::WriteWith(const std::string& path, std::string_view workbook)
 }
 
 void XlsContainer::CopyTo(const std::string& path) const {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) ThrowErrno("write", path, errno);
-  std::size_t done = 0;
-  while (done < file_.size()) {
-    const ssize_t n = write(fd, file_.data() + done, file_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) CloseAndThrow(fd, "write", path);
-    done += static_cast<std::size_t>(n);
-  }
-  if (close(fd) != 0) ThrowErrno("write", path, errno);
+  NewFile file(path);
+  file.Write(file_.data(), file_.size());
+  file.Close();
 }
 
 }  // namespace korvan::xls

@@ -92,7 +92,8 @@ class XlsFile final : public WorkbookFile {
     try {
       return xls::ParseWorkbookStream(container.WorkbookStream());
     } catch (const WorkbookError& e) {
-      throw WorkbookError("cannot read " + container.Path() + ": " + e.what());
+      throw WorkbookError("cannot read " + container.Path() + ": " + e.what(),
+                          DamagedUnlessKnown(e));
     }
   }
 
@@ -124,8 +125,9 @@ class XlsFile final : public WorkbookFile {
         if (item.anchor) state.anchors.insert(xls::CellKey(item.row, item.col));
       }
     } catch (const WorkbookError& e) {
-      throw WorkbookError("cannot read sheet \"" + state.name + "\" of " + container_.Path() +
-                          ": " + e.what());
+      throw WorkbookError(
+          "cannot read sheet \"" + state.name + "\" of " + container_.Path() + ": " + e.what(),
+          DamagedUnlessKnown(e));
     }
     state.loaded = true;
     return state;

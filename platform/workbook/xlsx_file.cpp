@@ -176,7 +176,11 @@ class XlsxFile final : public WorkbookFile {
 }  // namespace
 
 std::unique_ptr<WorkbookFile> OpenXlsxFile(const std::string& path) {
-  return std::make_unique<XlsxFile>(path);
+  try {
+    return std::make_unique<XlsxFile>(path);
+  } catch (const WorkbookError& e) {
+    throw WorkbookError(e.what(), DamagedUnlessKnown(e));
+  }
 }
 
 }  // namespace korvan

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/workbook/new_file.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan {
@@ -45,6 +46,10 @@ struct FileCloser {
   void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 
+struct SourceFreer {
+  void operator()(zip_source_t* source) const { zip_source_free(source); }
+};
+
 // Discards a package being written unless it was closed.
 struct ArchiveDiscarder {
   void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -56,19 +61,44 @@ XlsxPackage::XlsxPackage(const std::string& path) : path_(path) {
   // Opened here rather than by libzip, whose open error drops errno.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    throw WorkbookError("cannot open " + path + ": " + Uncapitalised(std::strerror(errno)));
+    const int error = errno;
+    throw WorkbookError("cannot open " + path + ": " + Uncapitalised(std::strerror(error)),
+                        FailureOfErrno(error));
   }
   struct stat status;
   if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
-    throw WorkbookError("cannot open " + path + ": not a file");
+    throw WorkbookError("cannot open " + path + ": not a file", WorkbookFailure::kNotWorkbook);
   }
   int code = 0;
   zip_ = zip_fdopen(fd, 0, &code);  // owns fd from here on
   if (!zip_) {
     ::close(fd);
-    throw WorkbookError("cannot open " + path + ": " + OpenErrorText(code));
+    const WorkbookFailure kind = code == ZIP_ER_NOZIP ? WorkbookFailure::kNotWorkbook
+                                 : code == ZIP_ER_INCONS || code == ZIP_ER_EOF
+                                     ? WorkbookFailure::kDamaged
+                                     : WorkbookFailure::kOther;
+    throw WorkbookError("cannot open " + path + ": " + OpenErrorText(code), kind);
   }
+  if (std::optional<std::string> twice = RepeatedPartName()) {
+    zip_discard(zip_);
+    throw WorkbookError("cannot open " + path + ": the package holds two parts named " + *twice +
+                            "; a workbook holds each part once, and it could not be saved back",
+                        WorkbookFailure::kDuplicatePart);
+  }
+}
+
+std::optional<std::string> XlsxPackage::RepeatedPartName() const {
+  // The zip format allows two entries of one name, the package format does
+  // not (part names compare without regard to case), and libzip refuses to
+  // write them: such a package is refused before it is used. The first
+  // entry of a name is the one a case-blind look-up finds.
+  const zip_int64_t count = zip_get_num_entries(zip_, 0);
+  for (zip_int64_t i = 0; i < count; ++i) {
+    const char* name = zip_get_name(zip_, static_cast<zip_uint64_t>(i), 0);
+    if (name && zip_name_locate(zip_, name, ZIP_FL_NOCASE) != i) return std::string(name);
+  }
+  return std::nullopt;
 }
 
 XlsxPackage::~XlsxPackage() { zip_discard(zip_); }
@@ -128,10 +158,22 @@ void XlsxPackage::WriteCopy(const std::string& path,
   auto fail = [&path](const std::string& reason) {
     return WorkbookError("cannot write " + path + ": " + reason);
   };
-  int code = 0;
+  // The package is built in memory and written into a file created here:
+  // libzip would write a temporary file of its own beside `path` and rename
+  // it over whatever is there.
+  NewFile file(path);
+  zip_error_t error;
+  zip_error_init(&error);
+  std::unique_ptr<zip_source_t, SourceFreer> buffer(
+      zip_source_buffer_create(nullptr, 0, 0, &error));
+  if (!buffer) throw fail(ErrorText(&error));
+  zip_source_keep(buffer.get());  // the archive takes one reference, `buffer` keeps one
   std::unique_ptr<zip_t, ArchiveDiscarder> out(
-      zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
-  if (!out) throw fail(OpenErrorText(code));
+      zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &error));
+  if (!out) {
+    zip_source_free(buffer.get());  // the reference the archive did not take
+    throw fail(ErrorText(&error));
+  }
 
   // Replacement bytes by entry index; libzip reads them only in zip_close,
   // and the map they point into outlives it.
@@ -183,6 +225,25 @@ void XlsxPackage::WriteCopy(const std::string& path,
   }
   if (zip_close(out.get()) != 0) throw fail(ErrorText(zip_get_error(out.get())));
   out.release();  // closed: nothing left to discard
+
+  if (zip_source_open(buffer.get()) != 0) throw fail(ErrorText(zip_source_error(buffer.get())));
+  std::vector<char> chunk(std::size_t{1} << 16);
+  for (;;) {
+    const zip_int64_t n = zip_source_read(buffer.get(), chunk.data(), chunk.size());
+    if (n < 0) {
+      zip_source_close(buffer.get());
+      throw fail(ErrorText(zip_source_error(buffer.get())));
+    }
+    if (n == 0) break;
+    try {
+      file.Write(chunk.data(), static_cast<std::size_t>(n));
+    } catch (const WorkbookError&) {
+      zip_source_close(buffer.get());
+      throw;
+    }
+  }
+  zip_source_close(buffer.get());
+  file.Close();
 }
 
 }  // namespace korvan

@@ -4,9 +4,10 @@
 // written with some entries replaced or left out while every other entry is
 // copied as it is stored, without inflating it.
 //
-// The package stays open (and its file with it) for the object's lifetime,
-// so a copy can still be made after the file was replaced on disk. Not
-// thread-safe. Every failure throws WorkbookError naming the file and reason.
+// A package holding two parts of one name is refused at opening: it could
+// be read but not written back. The package stays open (and its file with it) for the object's
+// lifetime, so a copy can still be made after the file was replaced on disk. Not thread-safe. Every
+// failure throws WorkbookError naming the file and reason.
 #pragma once
 
 #include <cstddef>
@@ -37,13 +38,15 @@ class XlsxPackage {
   std::string Read(std::string_view part) const;  // throws when missing
   std::optional<std::string> ReadIfPresent(std::string_view part) const;
 
-  // Writes a new package at `path` holding every entry of this one in order:
+  // Writes a new package at `path` (a new file, created exclusively) holding
+  // every entry of this one in order:
   // those named in `replaced` with the given bytes (deflated), those named in
   // `dropped` left out, the others copied compressed as they are.
   void WriteCopy(const std::string& path, const std::map<std::string, std::string>& replaced,
                  const std::set<std::string>& dropped) const;
 
  private:
+  std::optional<std::string> RepeatedPartName() const;
   std::optional<std::size_t> Locate(std::string_view part) const;
   std::string ReadIndex(std::size_t index, std::string_view part) const;
 

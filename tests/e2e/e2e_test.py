@@ -6,7 +6,9 @@ console lines and the workbook read back by xlrd / openpyxl.
 Usage: e2e_test.py KORVAN_EXE [unittest arguments, e.g. a test class]
 """
 import os
+import signal
 import stat
+import struct
 import sys
 import time
 import unittest
@@ -274,14 +276,70 @@ class WorkbookCannotBeOpened(E2eCase):
         self.assertEqual(k.read_bytes(self.folder.workbook), original)
         self.assertEqual(self.web.keyword_requests(ALPHA), [])
 
+        self.assertEqual(run.lines[-2:], [
+            "原因：Excel文件正在办公软件中打开，请先在那里关闭它 【cannot open 关键字.xls: the "
+            "workbook is open in an office program (close it there first)】",
+            "Excel文件打开失败！按Enter键退出..."])
+
         os.remove(lock)
         garbage = b"\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1" + os.urandom(3000)
-        with open(self.folder.workbook, "wb") as f:
-            f.write(garbage)
-        run = self.start(stdin=k.subprocess.DEVNULL)
-        self.assertEqual(run.finish(), 0)
-        self.assertEqual(run.lines[-1], "Excel文件打开失败！按Enter键退出...")
-        self.assertEqual(k.read_bytes(self.folder.workbook), garbage)
+        # A damaged container: a mini-stream cut-off beyond every stream
+        # makes libgsf look for the workbook stream in blocks it lacks.
+        damaged = bytearray(original)
+        struct.pack_into("<I", damaged, 0x38, 0x00C70000)
+        for broken in (garbage, bytes(damaged)):
+            with open(self.folder.workbook, "wb") as f:
+                f.write(broken)
+            run = self.start(stdin=k.subprocess.DEVNULL)
+            self.assertEqual(run.finish(), 0)
+            # Nothing of the libraries below, only the reason and the message.
+            self.assertEqual(run.lines[-3], "正在载入本地设置...", run.output())
+            self.assertTrue(run.lines[-2].startswith("原因：Excel文件已损坏 【cannot read 关键字.xls: "),
+                            run.lines[-2])
+            self.assertEqual(run.lines[-1], "Excel文件打开失败！按Enter键退出...")
+            self.assertEqual(k.read_bytes(self.folder.workbook), broken)
+
+
+class ResultsOnDiskAtTheMenu(E2eCase):
+    """Every sheet is saved when it ends: korvan killed at the end menu (kill
+    -9, or SIGHUP as when the console window is closed) keeps the results of
+    every sheet and leaves no temporary file; leaving through the menu does
+    not write the workbook again."""
+
+    def test_killed_or_left_at_the_menu(self):
+        for name in ("关键字.xls", "关键字.xlsx"):
+            for sig in (signal.SIGKILL, signal.SIGHUP, None):
+                with self.subTest(workbook=name, signal=sig):
+                    self.run_to_the_menu(name, sig)
+
+    def run_to_the_menu(self, name, sig):
+        folder = k.RunFolder(KORVAN, name)
+        self.addCleanup(folder.close)
+        folder.write_workbook([
+            ("site-a.test", [k.HEADER + ["red", "blue"]]),
+            ("site-b.test", [k.HEADER + ["one"]]),
+        ])
+        folder.write_ini(common={"暂停时间": "0"},
+                         engines={"Alpha": {"启用": "site-a.test,site-b.test"}})
+        self.web.hits = {(ALPHA, "red"): {"site-a.test": [3]}, (ALPHA, "one"): {"site-b.test": [1]}}
+        run = k.Korvan(folder, self.web)
+        self.runs.append(run)
+        run.wait_menu()
+        saved = os.stat(folder.workbook)
+        if sig is None:
+            run.send(b"1")
+            self.assertEqual(run.finish(), 0)
+            after = os.stat(folder.workbook)
+            self.assertEqual((after.st_ino, after.st_mtime_ns), (saved.st_ino, saved.st_mtime_ns))
+        else:
+            os.kill(run.proc.pid, sig)
+            self.assertEqual(run.finish(), -sig)
+        self.assertEqual(folder.read_workbook(), {
+            "site-a.test": [k.HEADER + ["red", "blue"], [DAY, TIME, "Alpha", "3", "?"]],
+            "site-b.test": [k.HEADER + ["one"], [DAY, TIME, "Alpha", "1"]],
+        })
+        self.assertEqual(sorted(os.listdir(folder.dir)),
+                         sorted(["korvan", "配置.ini", name, name + ".bak"]))
 
 
 class ParamPageUnreachable(E2eCase):

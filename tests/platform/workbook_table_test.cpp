@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/codepage.h"
 #include "platform/workbook/backup_copy.h"
 #include "platform/workbook/cell_text.h"
+#include "platform/workbook/file_lock.h"
 #include "tests/support/connection_string.h"
 #include "tests/support/fake_workbook.h"
 #include "tests/support/kill_during_save.h"
@@ -308,9 +310,10 @@ TEST_F(WorkbookTableTest, FirstSaveOfTheProcessKeepsABackup) {
 
 TEST_F(WorkbookTableTest, FailedSaveLeavesTheWorkbookAsItWas) {
   const std::string original = testing::ReadBytes(path_);
-  // The writer fails halfway (as on a full disk), at the table's close and
-  // again at the connection's close.
-  testing::FakeWorkbookFile::failing_saves = 2;
+  // The writer fails halfway (as on a full disk), for the workbook and for
+  // the copy beside it, at the table's close and again at the connection's
+  // close.
+  testing::FakeWorkbookFile::failing_saves = 4;
   const std::string error = ChangeAndSave(path_, "9");
   EXPECT_EQ(error.find("cannot write "), 0u) << error;
   EXPECT_NE(error.find(": no space left on device"), std::string::npos) << error;
@@ -353,10 +356,124 @@ TEST_F(WorkbookTableTest, KillDuringSavesLeavesTheOldOrTheNewWorkbook) {
         return std::stoi(version);
       });
   EXPECT_GT(report.last_version, 2);
-  // A connection removes what interrupted saves left behind.
+  // A connection removes what interrupted saves left behind: ours, those of
+  // the .xls and .xlsx writers of earlier versions, and libgsf's once they
+  // are old enough to be no other program's save in progress.
+  const auto planted_an_hour_ago = [this](const std::string& name) {
+    const std::string planted = dir_.Write(name, "half a workbook");
+    std::filesystem::last_write_time(
+        planted, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  };
+  planted_an_hour_ago(".关键字.xls.saving-AbC123");
+  planted_an_hour_ago(".关键字.xls.saving-AbC123.dEf456");
+  planted_an_hour_ago(".gsf-save-Xy12Zw");
+  dir_.Write(".gsf-save-Young1", "being written by another program");
   WorkbookConnection connection(testing::OpenFakeWorkbook);
   connection.Open(Source(path_));
-  EXPECT_EQ(FilesIn(dir_.Path("")), (Strings{"关键字.xls", "关键字.xls.bak"}));
+  EXPECT_EQ(FilesIn(dir_.Path("")), (Strings{".gsf-save-Young1", "关键字.xls", "关键字.xls.bak"}));
+}
+
+TEST_F(WorkbookTableTest, LinkedWorkbookIsSavedToItsTarget) {
+  std::filesystem::create_directory(dir_.Path("real"));
+  const std::string real = dir_.Path("real/book.xls");
+  std::filesystem::rename(path_, real);
+  std::filesystem::create_symlink("real/book.xls", path_);
+  const std::string original = testing::ReadBytes(real);
+  // The office lock file that counts is the one beside the target.
+  dir_.Write("real/.~lock.book.xls#", ",someone,host,08.12.2026;");
+  EXPECT_THROW(WorkbookConnection(testing::OpenFakeWorkbook).Open(Source(path_)), WorkbookError);
+  std::filesystem::remove(dir_.Path("real/.~lock.book.xls#"));
+
+  EXPECT_EQ(ChangeAndSave(path_, "7"), "");
+  EXPECT_EQ(std::filesystem::read_symlink(path_), "real/book.xls");
+  EXPECT_EQ(SavedTexts(1)[3][4], "7");
+  EXPECT_EQ(testing::ReadBytes(real + ".bak"), original);
+  EXPECT_EQ(FilesIn(dir_.Path("")), (Strings{"real", "关键字.xls"}));
+  EXPECT_EQ(FilesIn(dir_.Path("real")), (Strings{"book.xls", "book.xls.bak"}));
+}
+
+// Saves of a connection that records what went beside the workbook.
+class SavesBesideTest : public WorkbookTableTest {
+ protected:
+  void SetUp() override {
+    WorkbookTableTest::SetUp();
+    connection_.SetSavedBesideReporter(
+        [this](const WorkbookSavedBeside& saved) { reports_.push_back(saved); });
+    connection_.Open(Source(path_));
+  }
+
+  // Sets the last record's keyword cell of sheet 1 and closes the table,
+  // which saves.
+  void SetAndSave(const std::string& value) {
+    WorkbookTable table(connection_);
+    table.SetTableName("www#shop#com$");
+    table.Open();
+    table.MoveLast();
+    table.SetText(G("手机壳"), value);
+    table.Update();
+    table.Close();
+  }
+
+  static std::string KeywordCellOf(const std::string& path) {
+    return CellText(
+        testing::ParseFake(testing::ReadBytes(path), path).at(1).cells.rows.at(3).at(4));
+  }
+
+  void ExpectCopyBeside(const std::string& copy) const {
+    EXPECT_TRUE(std::regex_match(
+        copy, std::regex(dir_.Path("") + "关键字\\.korvan-\\d{8}-\\d{4}(-\\d+)?\\.xls")))
+        << copy;
+  }
+
+  WorkbookConnection connection_{testing::OpenFakeWorkbook};
+  std::vector<WorkbookSavedBeside> reports_;
+};
+
+TEST_F(SavesBesideTest, ChangesOfOtherProgramsAreNeverOverwritten) {
+  // Another program saves the workbook in place while korvan runs.
+  testing::WriteFake(path_, {TextSheet("theirs", {{"x"}})});
+  const std::string theirs = testing::ReadBytes(path_);
+  SetAndSave("1");
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_[0].reason, WorkbookSavedBeside::Reason::kChangedOnDisk);
+  EXPECT_EQ(reports_[0].workbook, path_);
+  const std::string copy = reports_[0].written;
+  ExpectCopyBeside(copy);
+  EXPECT_EQ(testing::ReadBytes(path_), theirs);
+  EXPECT_EQ(KeywordCellOf(copy), "1");
+
+  // Later saves go on into the copy.
+  SetAndSave("2");
+  EXPECT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(KeywordCellOf(copy), "2");
+
+  // An office suite opens the copy: the next save makes another one.
+  const std::string office_lock = dir_.Write(
+      std::filesystem::path(OfficeLockFilePath(copy)).filename().string(), ",someone,host;");
+  SetAndSave("3");
+  ASSERT_EQ(reports_.size(), 2u);
+  EXPECT_EQ(reports_[1].reason, WorkbookSavedBeside::Reason::kOpenInOffice);
+  EXPECT_NE(reports_[1].written, copy);
+  ExpectCopyBeside(reports_[1].written);
+  EXPECT_EQ(KeywordCellOf(copy), "2");
+  EXPECT_EQ(KeywordCellOf(reports_[1].written), "3");
+  connection_.Close();
+  EXPECT_EQ(testing::ReadBytes(path_), theirs);
+  EXPECT_EQ(FilesIn(dir_.Path("")).size(), 4u);  // no backup: the workbook was never saved
+}
+
+TEST_F(SavesBesideTest, FailedSaveOfTheWorkbookGoesIntoACopy) {
+  const std::string original = testing::ReadBytes(path_);
+  std::filesystem::create_directory(path_ + ".bak");  // the backup cannot be kept
+  SetAndSave("5");
+  ASSERT_EQ(reports_.size(), 1u);
+  EXPECT_EQ(reports_[0].reason, WorkbookSavedBeside::Reason::kSaveFailed);
+  ASSERT_TRUE(reports_[0].failure.has_value());
+  EXPECT_EQ(std::string(reports_[0].failure->what()).find("cannot save " + path_ + ".bak"), 0u)
+      << reports_[0].failure->what();
+  ExpectCopyBeside(reports_[0].written);
+  EXPECT_EQ(KeywordCellOf(reports_[0].written), "5");
+  EXPECT_EQ(testing::ReadBytes(path_), original);
 }
 
 }  // namespace

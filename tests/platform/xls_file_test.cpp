@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -535,6 +536,17 @@ TEST_F(XlsFileTest, DamagedSheetsFailWhenReadAndAreNeverWritten) {
   EXPECT_THROW(file->SetText(0, 0, 0, std::string(32768, 'x')), WorkbookError);
   EXPECT_FALSE(file->Modified());
   EXPECT_THROW(file->SaveAs(dir_.Path("no-such-folder/out.xls")), WorkbookError);
+  // A save creates its file, as a copy of the file read or as a new
+  // container: a name that exists is refused, a link there is not followed.
+  const std::string victim = dir_.Path("victim.xls");
+  std::filesystem::copy_file(book_, victim);
+  const std::string link = dir_.Path("link.xls");
+  std::filesystem::create_symlink(victim, link);
+  EXPECT_THROW(file->SaveAs(link), WorkbookError);
+  file->SetText(0, 0, 0, "changed");
+  EXPECT_THROW(file->SaveAs(link), WorkbookError);
+  EXPECT_TRUE(ReadBytes(victim) == ReadBytes(book_)) << "written through the link";
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 TEST_F(XlsFileTest, OnlyWorksheetsAreListedAndOtherSheetsAreCopied) {
@@ -613,9 +625,10 @@ TEST_F(XlsFileTest, MutatedWorkbookStreamsFailCleanlyOrStayReadable) {
       auto file = OpenXlsFile(path);
       for (int s = 0; s < file->SheetCount(); ++s) file->Cells(s);
       if (file->SheetCount() > 0) file->SetText(0, 1, 1, "x");
-      file->SaveAs(dir_.Path("mutant-saved.xls"));
+      const std::string saved = dir_.Path("mutant-saved-" + std::to_string(round) + ".xls");
+      file->SaveAs(saved);
       // What was written reads back.
-      auto again = OpenXlsFile(dir_.Path("mutant-saved.xls"));
+      auto again = OpenXlsFile(saved);
       ASSERT_EQ(again->SheetCount(), file->SheetCount());
       for (int s = 0; s < again->SheetCount(); ++s) {
         ASSERT_EQ(again->Cells(s).rows.size(), file->Cells(s).rows.size()) << round;

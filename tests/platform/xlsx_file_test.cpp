@@ -307,6 +307,15 @@ TEST_F(XlsxFileTest, DamagedAndHostileFilesAreCleanFailures) {
   std::string no_book = dir_.Path("no_book.xlsx");
   Fixture({"drop", made_, no_book, "xl/workbook.xml"});
   open_fails(no_book, "no workbook part");
+  // Two parts of one name: readable, but libzip would refuse to write them.
+  std::string twice = dir_.Path("twice.xlsx");
+  Fixture({"twice", made_, twice, "xl/styles.xml"});
+  open_fails(twice, "the package holds two parts named xl/styles.xml");
+  try {
+    OpenXlsxFile(twice);
+  } catch (const WorkbookError& e) {
+    EXPECT_EQ(e.Kind(), WorkbookFailure::kDuplicatePart);
+  }
   std::string bomb = dir_.Path("bomb.xlsx");
   Fixture({"bomb", made_, bomb, sheet, "201"});
   open_fails(bomb, "inflates to more than 200 MiB");
@@ -332,6 +341,14 @@ TEST_F(XlsxFileTest, DamagedAndHostileFilesAreCleanFailures) {
   std::string nowhere = dir_.Path("no/such/folder/out.xlsx");
   EXPECT_NE(FailureOf([&] { book->SaveAs(nowhere); }).find("cannot write " + nowhere),
             std::string::npos);
+  // A save creates its file: a name that exists is refused, a link there is
+  // not followed.
+  const std::string victim = dir_.Write("victim.txt", "mine");
+  const std::string link = dir_.Path("link.xlsx");
+  std::filesystem::create_symlink(victim, link);
+  EXPECT_NE(FailureOf([&] { book->SaveAs(link); }).find("File exists"), std::string::npos);
+  EXPECT_TRUE(FileBytes(victim) == "mine") << "written through the link";
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 TEST_F(XlsxFileTest, DatesOfThe1904SystemReadAsDaysFrom1899) {

@@ -16,6 +16,7 @@ calculation chain lists the formula cells.
 import datetime
 import re
 import sys
+import warnings
 import zipfile
 
 import openpyxl
@@ -172,7 +173,16 @@ def bomb(src, dst, name, mib, fill=" "):
     copy(src, dst, lambda part_name, data: padded(data) if part_name == name else data)
 
 
+def twice(src, dst, name):
+    """Copies the package and stores the part `name` a second time."""
+    copy(src, dst, lambda part_name, data: data)
+    with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "a") as out:
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # "Duplicate name"
+            out.writestr(name, z.read(name))
+
+
 if __name__ == "__main__":
     modes = {"make": make, "dump": dump, "entries": entries, "part": part, "patch": patch,
-             "drop": drop, "bomb": bomb}
+             "drop": drop, "bomb": bomb, "twice": twice}
     modes[sys.argv[1]](*sys.argv[2:])
