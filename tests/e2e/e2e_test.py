@@ -338,8 +338,9 @@ class ResultsOnDiskAtTheMenu(E2eCase):
             "site-a.test": [k.HEADER + ["red", "blue"], [DAY, TIME, "Alpha", "3", "?"]],
             "site-b.test": [k.HEADER + ["one"], [DAY, TIME, "Alpha", "1"]],
         })
+        # No temporary file is left; the fetched parameter page is kept.
         self.assertEqual(sorted(os.listdir(folder.dir)),
-                         sorted(["korvan", "配置.ini", name, name + ".bak"]))
+                         sorted(["korvan", "配置.ini", "运行参数.txt", name, name + ".bak"]))
 
 
 class ParamPageUnreachable(E2eCase):
