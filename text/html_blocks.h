@@ -2,7 +2,8 @@
 // HTML parser: the page is cut into tag and text pieces by the opening and
 // closing patterns, each piece gets its nesting depth, and the blocks at the
 // requested depth below the start piece are collected.
-// Pure and thread-safe; never throws on any input.
+// Pure and thread-safe; never throws on any input (what `visit` throws passes
+// through).
 #pragma once
 
 #include <cstdint>
