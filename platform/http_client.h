@@ -5,9 +5,11 @@
 // a response whose `completed` is false and whose `error` says why. It throws
 // HttpError only when the transfer cannot be set up at all (the library does
 // not initialise, or the URL is not an http/https address).
-// Thread-safe: every call uses its own handle; the handles share, under locks,
-// the caches of resolved names, connections and TLS sessions. Call
-// HttpGlobalInit() once on the main thread before any other thread fetches.
+// Thread-safe: each thread has one handle of its own, which keeps the
+// thread's connections from call to call (a connection is never used by
+// another thread); the handles share, under locks, the caches of resolved
+// names and TLS sessions. Call HttpGlobalInit() once on the main thread
+// before any other thread fetches.
 #pragma once
 
 #include <cstddef>

@@ -22,10 +22,11 @@ constexpr const char* kUserAgent =
 
 using Clock = std::chrono::steady_clock;
 
-// The caches that every transfer shares: resolved names, open connections
-// and TLS sessions, so that one worker's requests to its engine reuse one
-// connection although each request has an easy handle of its own. A mutex
-// per kind of data, as libcurl asks of the lock callbacks.
+// The caches that every transfer shares: resolved names and TLS sessions.
+// Connections are not shared: libcurl does not support one connection cache
+// for threads that transfer at the same time, so each thread keeps its own
+// (see ThreadHandle). A mutex per kind of data, as libcurl asks of the lock
+// callbacks.
 class SharedCaches {
  public:
   SharedCaches() : share_(curl_share_init()) {
@@ -33,15 +34,14 @@ class SharedCaches {
     curl_share_setopt(share_, CURLSHOPT_LOCKFUNC, Lock);
     curl_share_setopt(share_, CURLSHOPT_UNLOCKFUNC, Unlock);
     curl_share_setopt(share_, CURLSHOPT_USERDATA, this);
-    for (curl_lock_data kind :
-         {CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_CONNECT, CURL_LOCK_DATA_SSL_SESSION}) {
-      curl_share_setopt(share_, CURLSHOPT_SHARE, kind);
-    }
+    for (curl_lock_data kind : kSharedKinds) curl_share_setopt(share_, CURLSHOPT_SHARE, kind);
   }
   // Never cleaned up: the process may end while workers still transfer.
   CURLSH* get() const { return share_; }
 
  private:
+  static constexpr curl_lock_data kSharedKinds[] = {CURL_LOCK_DATA_DNS, CURL_LOCK_DATA_SSL_SESSION};
+
   static std::mutex& MutexFor(void* user, curl_lock_data kind) {
     auto* self = static_cast<SharedCaches*>(user);
     return self->mutexes_[static_cast<std::size_t>(kind) % kKinds];
@@ -57,6 +57,39 @@ class SharedCaches {
 };
 
 SharedCaches* Caches = nullptr;  // set once by HttpGlobalInit, before any worker
+
+// The easy handle of the calling thread, kept from call to call so that the
+// thread's requests reuse its connections; cleaned up when the thread ends.
+class ThreadHandle {
+ public:
+  ThreadHandle() = default;
+  ThreadHandle(const ThreadHandle&) = delete;
+  ThreadHandle& operator=(const ThreadHandle&) = delete;
+  ~ThreadHandle() {
+    if (curl_ != nullptr) curl_easy_cleanup(curl_);
+  }
+
+  // The handle with every option at its default (Release left it so); its
+  // connections and the share stay. Null when libcurl cannot make one.
+  CURL* Fresh() {
+    if (curl_ == nullptr) curl_ = curl_easy_init();
+    if (curl_ == nullptr) return nullptr;
+    if (!shared_ && Caches != nullptr && Caches->get() != nullptr &&
+        curl_easy_setopt(curl_, CURLOPT_SHARE, Caches->get()) == CURLE_OK) {
+      shared_ = true;
+    }
+    return curl_;
+  }
+
+  // Drops the options of the call that ends, which point into its frame.
+  void Release() {
+    if (curl_ != nullptr) curl_easy_reset(curl_);
+  }
+
+ private:
+  CURL* curl_ = nullptr;
+  bool shared_ = false;
+};
 
 // What the callbacks of one transfer share; lives on the caller's stack.
 struct Transfer {
@@ -135,15 +168,18 @@ class CurlClient : public HttpClient {
  public:
   HttpResponse Get(const std::string& url, const HttpLimits& limits) override {
     CheckUrl(url);
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), curl_easy_cleanup);
-    if (!handle) throw HttpError("cannot set up the HTTP request: libcurl did not start");
-    CURL* curl = handle.get();
+    thread_local ThreadHandle thread_handle;
+    CURL* curl = thread_handle.Fresh();
+    if (curl == nullptr) throw HttpError("cannot set up the HTTP request: libcurl did not start");
+    struct ReleaseOnReturn {
+      ThreadHandle& handle;
+      ~ReleaseOnReturn() { handle.Release(); }
+    } release{thread_handle};
     Transfer t;
     t.idle_ms = limits.IdleMs;
     char error[CURL_ERROR_SIZE] = {};
 
     SetOpt(curl, CURLOPT_URL, url.c_str());
-    if (Caches != nullptr && Caches->get() != nullptr) SetOpt(curl, CURLOPT_SHARE, Caches->get());
     SetOpt(curl, CURLOPT_HTTPGET, 1L);
     SetOpt(curl, CURLOPT_NOSIGNAL, 1L);
     SetOpt(curl, CURLOPT_ERRORBUFFER, error);

@@ -1,6 +1,8 @@
 // Analysis of one fetched result page of the worker.
 #include <cstdlib>
-#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "query/messages.h"
 #include "query/query_thread.h"
@@ -36,22 +38,48 @@ bool SplitExtractSpec(const std::string& spec, ExtractFields& out) {
   return true;
 }
 
-// True when the page has a piece that matches the start pattern (with usable
-// pattern lists). The extraction reports no start piece and no block alike,
-// so ask it for blocks that surely exist below a start piece: with the depth
-// offset -1 the start piece itself opens one. Depth 0 is tried first because
-// it is cheap on ordinary pages; -1 can collect much text on flat ones.
-bool HasStartPiece(std::string_view page, const ExtractFields& f) {
-  for (int depth : {0, -1}) {
-    if (ExtractBlocks(page, f.opens, f.closes, f.start, std::string_view(), depth)) return true;
-  }
-  return false;
-}
+// Whether the host stands in a block once every "</b>", "</em>" and
+// "</strong>" is removed from it, in that order. Blocks that run to the end
+// of the page are suffixes of one text: when that text holds none of the
+// three tags, its last occurrence of the host answers for all of them.
+class HostSearch {
+ public:
+  explicit HostSearch(std::string_view host) : host_(host) {}
 
-std::string StripHighlightCloses(std::string text) {
-  for (std::string_view tag : {"</b>", "</em>", "</strong>"}) text = ReplaceAll(text, tag, "");
-  return text;
-}
+  bool In(const TBlockView& block) {
+    if (block.RunsToEnd) {
+      if (!tail_seen_) {
+        tail_seen_ = true;
+        tail_plain_ = !HasHighlightClose(block.Tail);
+        tail_last_ = block.Tail.rfind(host_);
+      }
+      if (tail_plain_) {
+        const auto offset = static_cast<std::size_t>(block.Text.data() - block.Tail.data());
+        return tail_last_ != std::string_view::npos && tail_last_ >= offset;
+      }
+    }
+    if (!HasHighlightClose(block.Text)) return block.Text.find(host_) != std::string_view::npos;
+    stripped_.assign(block.Text);
+    for (std::string_view tag : kHighlightCloses) EraseAll(stripped_, tag);
+    return stripped_.find(host_) != std::string::npos;
+  }
+
+ private:
+  static constexpr std::string_view kHighlightCloses[] = {"</b>", "</em>", "</strong>"};
+
+  static bool HasHighlightClose(std::string_view text) {
+    for (std::string_view tag : kHighlightCloses) {
+      if (text.find(tag) != std::string_view::npos) return true;
+    }
+    return false;
+  }
+
+  std::string_view host_;
+  std::string stripped_;  // reused from block to block
+  bool tail_seen_ = false;
+  bool tail_plain_ = false;
+  std::size_t tail_last_ = std::string_view::npos;
+};
 
 }  // namespace
 
@@ -62,37 +90,39 @@ TPageVerdict TSeQryThread::AnalyzePage(const TTheardParam& engine, std::string_v
   if (!SplitExtractSpec(engine.ExtractSpec, f)) return pvNoResultPage;
   if (page_no > 1) f.first.clear();
 
-  std::unique_ptr<TStringList> blocks =
-      ExtractBlocks(page, f.opens, f.closes, f.start, f.first, f.depth);
-  if (!blocks) return HasStartPiece(page, f) ? pvHostNotFound : pvNoResultPage;
+  // The walk notes the blocks with the host and the flagged block, whose
+  // position sets the ranks on page 1; after the first hit of a search that
+  // stops there it goes on only until the flagged block is known.
+  const bool want_flag = !f.first.empty();
+  HostSearch search(engine.Host);
+  std::vector<int> hits;
+  int flagged = -1;
+  int count = 0;
+  const auto searching = [&] { return !engine.Host.empty() && !(stop_at_first && !hits.empty()); };
+  const TExtractOutcome outcome =
+      WalkBlocks(page, f.opens, f.closes, f.start, f.first, f.depth, [&](const TBlockView& block) {
+        if (block.First) flagged = count;
+        if (searching() && search.In(block)) hits.push_back(count);
+        ++count;
+        return searching() || (!hits.empty() && want_flag && flagged < 0);
+      });
+  if (outcome == eoNoStartPiece || outcome == eoUnusableSpec) return pvNoResultPage;
 
-  std::int64_t rank = 1;
+  std::int64_t first_rank = 1;
   if (page_no > 1) {
-    rank = static_cast<std::int64_t>(page_no - 1) * engine.PerPage + 1;
-  } else {
-    for (int j = 0; j < blocks->Count(); ++j) {
-      if (blocks->Tag(j) == 1) {
-        rank = 1 - j;
-        break;
-      }
-    }
+    first_rank = static_cast<std::int64_t>(page_no - 1) * engine.PerPage + 1;
+  } else if (flagged >= 0) {
+    first_rank = 1 - flagged;
   }
-
-  TPageVerdict verdict = pvHostNotFound;
   const std::string page_text = std::to_string(page_no);
-  for (int j = 0; j < blocks->Count(); ++j, ++rank) {
-    if (engine.Host.empty()) continue;
-    std::string block = StripHighlightCloses(std::move((*blocks)[j]));
-    if (block.find(engine.Host) == std::string::npos) continue;
-    verdict = pvHostFound;
-    const std::string rank_text = std::to_string(rank);
+  for (const int j : hits) {
+    const std::string rank_text = std::to_string(first_rank + j);
     result += rank_text;
     result += ',';
     MessageQueue.Add(BuildMessage(msgFoundAt, {engine.Name, keyword, page_text,
                                                std::to_string(j + 1), engine.Host, rank_text}));
-    if (stop_at_first) break;
   }
-  return verdict;
+  return hits.empty() ? pvHostNotFound : pvHostFound;
 }
 
 }  // namespace korvan

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "text/html_blocks.h"
+#include "text/byte_bound.h"
 
 namespace korvan {
 
@@ -18,13 +18,51 @@ void CutOutList(std::string_view text, TCutOutCondition& condition, TStringList*
   if (text.empty() || pieces == nullptr) return;
   const std::size_t budget = BlockBytesBound(text.size());
   std::size_t total = 0;
-  condition.CutPos =
-      SplitKeep(text, condition.Condition, condition.CutPos, [&](std::string_view piece, bool) {
-        total += piece.size();
-        if (total > budget) return false;
-        pieces->Add(std::string(piece));
-        return true;
-      });
+  TSplitKeepCursor cursor(text, condition.Condition, condition.CutPos);
+  std::string_view piece;
+  bool is_match = false;
+  while (cursor.Next(piece, is_match)) {
+    total += piece.size();
+    if (total > budget) break;
+    pieces->Add(std::string(piece));
+  }
+  condition.CutPos = static_cast<int>(text.size() + 1);
+}
+
+TSplitKeepCursor::TSplitKeepCursor(std::string_view text, std::string_view pattern, int cut_pos)
+    : text_(text), pattern_(pattern), position_(cut_pos < 1 ? 1 : cut_pos) {}
+
+bool TSplitKeepCursor::Next(std::string_view& piece, bool& is_match) {
+  const long long n = static_cast<long long>(text_.size());
+  if (pending_.Start != 0) {
+    piece = text_.substr(static_cast<std::size_t>(pending_.Start - 1),
+                         static_cast<std::size_t>(pending_.Length));
+    is_match = true;
+    position_ = static_cast<long long>(pending_.Start) + pending_.Length;
+    pending_ = TMatch{};
+    return true;
+  }
+  if (position_ > n) return false;
+  const TMatch match = MatchShortest(text_, pattern_, static_cast<int>(position_));
+  const long long start = match.Start;
+  const long long end = start + match.Length;  // the byte behind the match
+  if (start < 1 || match.Length <= 0 || end <= position_ || end > n + 1) {
+    piece = text_.substr(static_cast<std::size_t>(position_ - 1));
+    is_match = false;
+    position_ = n + 1;
+    return true;
+  }
+  if (start > position_) {
+    piece = text_.substr(static_cast<std::size_t>(position_ - 1),
+                         static_cast<std::size_t>(start - position_));
+    is_match = false;
+    pending_ = match;
+    return true;
+  }
+  piece = text_.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(match.Length));
+  is_match = true;
+  position_ = end;
+  return true;
 }
 
 void CutBetween(std::string_view text, std::string_view open, std::string_view close,

@@ -28,42 +28,27 @@ void CutOutText(std::string_view text, TCutOutCondition& condition, std::string&
 // or a null list. A pattern that begins with the wildcard token matches from
 // position 1, so every such piece repeats the text from its start; to stay
 // bounded the cut stops (CutPos past the end) once the pieces would exceed
-// BlockBytesBound(text size) bytes.
+// BlockBytesBound(text size) bytes (text/byte_bound.h).
 void CutOutList(std::string_view text, TCutOutCondition& condition, TStringList* pieces);
 
-// The ckSplitKeep cut itself, over views of `text`: calls
-// emit(piece, is_match) for every piece from `cut_pos` on, in order, and
-// returns the position behind the last piece (length + 1). `emit` returns
-// false to stop early. Every match ends behind the position it was looked for
-// from, so the cut always terminates.
-template <typename Emit>
-int SplitKeep(std::string_view text, std::string_view pattern, int cut_pos, Emit&& emit) {
-  const long long n = static_cast<long long>(text.size());
-  long long position = cut_pos < 1 ? 1 : cut_pos;
-  while (position <= n) {
-    const TMatch match = MatchShortest(text, pattern, static_cast<int>(position));
-    const long long start = match.Start;
-    const long long end = start + match.Length;  // the byte behind the match
-    if (start < 1 || match.Length <= 0 || end <= position || end > n + 1) {
-      emit(text.substr(static_cast<std::size_t>(position - 1)), false);
-      break;
-    }
-    if (start > position) {
-      if (!emit(text.substr(static_cast<std::size_t>(position - 1),
-                            static_cast<std::size_t>(start - position)),
-                false)) {
-        break;
-      }
-    }
-    if (!emit(text.substr(static_cast<std::size_t>(start - 1),
-                          static_cast<std::size_t>(match.Length)),
-              true)) {
-      break;
-    }
-    position = end;
-  }
-  return static_cast<int>(n + 1);
-}
+// The ckSplitKeep cut itself, one piece at a time, over views of `text`:
+// the text before each shortest match of `pattern` from `cut_pos` on (when
+// not empty), the match, and the rest after the last match. Every match ends
+// behind the position it was looked for from, so the cut always ends.
+class TSplitKeepCursor {
+ public:
+  TSplitKeepCursor() = default;
+  TSplitKeepCursor(std::string_view text, std::string_view pattern, int cut_pos);
+
+  // The next piece and whether it is a match; false when the text is used up.
+  bool Next(std::string_view& piece, bool& is_match);
+
+ private:
+  std::string_view text_;
+  std::string_view pattern_;
+  long long position_ = 1;  // 1-based; past the end when the text is used up
+  TMatch pending_;          // a match found behind the text piece handed out
+};
 
 // The cut behind ckBetween: the text between the shortest match of
 // open + "[*]" + close at or after `position`; `position` moves behind it,

@@ -1,9 +1,7 @@
 #include "text/html_blocks.h"
 
 #include <cassert>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "text/tag_pieces.h"
 #include "text/wildcard.h"
@@ -18,106 +16,128 @@ std::unique_ptr<TStringList2> SplitAtComma(std::string_view list) {
   return items;
 }
 
-// Collects the blocks below `base`, in page order, within a byte budget.
-class BlockCollector {
+// Walks the pieces from the start piece and hands out the blocks below
+// `base` within the byte budget. A depth only changes by one from piece to
+// piece, and the close that brings it back to `base` carries `base` itself;
+// so a block, from its first deeper piece k, runs over deeper pieces only, up
+// to the next piece at `base`, or to the end of the page.
+class BlockWalker {
  public:
-  BlockCollector(const std::vector<TTagPiece>& pieces, std::string_view first_pattern,
-                 std::size_t budget)
-      : pieces_(pieces), first_pattern_(first_pattern), budget_(budget) {}
+  BlockWalker(std::string_view page, const TStringList& opens, const TStringList& closes,
+              std::string_view first_pattern, const std::function<bool(const TBlockView&)>& visit)
+      : page_(page),
+        opens_(opens),
+        closes_(closes),
+        first_pattern_(first_pattern),
+        visit_(visit),
+        budget_(BlockBytesBound(page.size())) {}
 
-  // Walks from the start piece; stops at the first block past the budget.
-  void Walk(std::size_t start, std::int64_t base);
-
-  std::unique_ptr<TStringList> Take() {
-    if (blocks_->Empty()) return nullptr;
-    return std::move(blocks_);
-  }
+  TExtractOutcome Walk(std::string_view start_pattern, int depth);
 
  private:
   // The flag goes to the first block whose opening piece (the one before its
   // first deeper piece) matches the first-result pattern.
-  bool TakeFlag(std::size_t k) {
-    if (first_pattern_.empty() || flagged_ || k == 0) return false;
-    return flagged_ = IsWildMatch(pieces_[k - 1].Text, first_pattern_);
+  bool TakeFlag(const TTagPiece* opening) {
+    if (first_pattern_.empty() || flagged_ || opening == nullptr) return false;
+    return flagged_ = IsWildMatch(opening->Text, first_pattern_);
   }
 
   bool Fits(std::size_t size) const { return size <= budget_ - total_; }
 
-  void Add(std::string text, bool flag) {
-    total_ += text.size();
-    blocks_->Add(std::move(text), flag ? 1 : 0);
+  // False when the walk ends here: the block does not fit, or visit said so.
+  bool Hand(const TBlockView& block) {
+    if (!Fits(block.Text.size())) return false;
+    total_ += block.Text.size();
+    ++count_;
+    return visit_(block);
   }
 
-  std::size_t Size(std::size_t from, std::size_t to) const;  // of pieces [from, to)
-  std::string Join(std::size_t from, std::size_t to, std::size_t size) const;
-  void TakeTail(std::size_t k);
+  void HandTail(std::size_t k, std::size_t n, bool flag);
 
-  const std::vector<TTagPiece>& pieces_;
+  std::string_view page_;
+  const TStringList& opens_;
+  const TStringList& closes_;
   std::string_view first_pattern_;
+  const std::function<bool(const TBlockView&)>& visit_;
   std::size_t budget_;
   std::size_t total_ = 0;
+  std::size_t count_ = 0;
   bool flagged_ = false;
-  std::unique_ptr<TStringList> blocks_ = std::make_unique<TStringList>();
+  std::string text_;  // the text of the block being collected
 };
 
-std::size_t BlockCollector::Size(std::size_t from, std::size_t to) const {
-  std::size_t size = 0;
-  for (std::size_t i = from; i < to; ++i) size += pieces_[i].Text.size();
-  return size;
-}
-
-std::string BlockCollector::Join(std::size_t from, std::size_t to, std::size_t size) const {
-  std::string text;
-  text.reserve(size);
-  for (std::size_t i = from; i < to; ++i) text.append(pieces_[i].Text);
-  return text;
-}
-
-// A depth only changes by one from piece to piece, and the close that brings
-// it back to `base` carries `base` itself; so a block, from its first deeper
-// piece k, runs over deeper pieces only, up to the next piece at `base`.
-void BlockCollector::Walk(std::size_t start, std::int64_t base) {
-  const std::size_t n = pieces_.size();
-  std::size_t i = start;
-  while (i < n) {
-    if (pieces_[i].Depth <= base) {
-      ++i;
+TExtractOutcome BlockWalker::Walk(std::string_view start_pattern, int depth) {
+  TTagPieceStream pieces(page_, opens_, closes_);
+  TTagPiece piece, previous;
+  bool has_previous = false;
+  std::size_t index = 0;  // of `piece`
+  bool found = false;
+  while (pieces.Next(piece)) {
+    if (IsWildMatch(piece.Text, start_pattern)) {
+      found = true;
+      break;
+    }
+    previous = piece;
+    has_previous = true;
+    ++index;
+  }
+  if (!found) return eoNoStartPiece;
+  const std::int64_t base = static_cast<std::int64_t>(piece.Depth) + depth;
+  text_.reserve(page_.size());  // pages are not touched before they are written
+  bool more = true;
+  while (more) {
+    if (piece.Depth <= base) {
+      previous = piece;
+      has_previous = true;
+      ++index;
+      more = pieces.Next(piece);
       continue;
     }
-    const std::size_t k = i;
-    std::size_t end = k;
-    while (end < n && pieces_[end].Depth > base) ++end;
-    if (end == n) {
-      TakeTail(k);
-      return;
+    const std::size_t k = index;
+    const bool flag = TakeFlag(has_previous ? &previous : nullptr);
+    text_.assign(has_previous ? previous.Text : std::string_view());
+    bool closed = false;
+    for (;;) {
+      text_.append(piece.Text);
+      if (!Fits(text_.size())) return count_ > 0 ? eoBlocks : eoNoBlock;
+      if (piece.Depth <= base) {
+        closed = true;
+        break;
+      }
+      if (!pieces.Next(piece)) break;
+      ++index;
     }
-    const bool flag = TakeFlag(k);
-    const std::size_t first = k == 0 ? 0 : k - 1;
-    const std::size_t size = Size(first, end + 1);
-    if (!Fits(size)) return;
-    Add(Join(first, end + 1, size), flag);
-    i = end;  // passed over: it is at `base`
+    if (!closed) {
+      HandTail(k, index + 1, flag);
+      break;
+    }
+    if (!Hand(TBlockView{text_, flag, false, {}})) break;
+    // The piece at `base` that ended the block is passed over next.
   }
+  return count_ > 0 ? eoBlocks : eoNoBlock;
 }
 
-// No piece at `base` follows k: the block from k runs to the end of the page,
-// and so does one from every later piece, each the text from the piece before
-// it on. They are the suffixes of one text, built once.
-void BlockCollector::TakeTail(std::size_t k) {
-  const std::size_t n = pieces_.size();
-  const std::size_t first = k == 0 ? 0 : k - 1;
-  std::vector<std::size_t> offset(n - first + 1, 0);
-  for (std::size_t i = first; i < n; ++i) {
-    offset[i - first + 1] = offset[i - first] + pieces_[i].Text.size();
+// No piece at `base` follows k: the block from k runs to the end of the
+// page, and so does one from every later piece, each the text from the piece
+// before it on; `text_` holds the first of them. The pieces are cut again to
+// find where each later block begins.
+void BlockWalker::HandTail(std::size_t k, std::size_t n, bool flag) {
+  const std::string_view tail = text_;
+  if (!Hand(TBlockView{tail, flag, true, tail})) return;
+  TTagPieceStream pieces(page_, opens_, closes_);
+  TTagPiece piece;
+  const std::size_t first = k == 0 ? 0 : k - 1;  // the piece the tail begins with
+  for (std::size_t i = 0; i < first; ++i) pieces.Next(piece);
+  std::size_t offset = 0;  // of the next piece in the tail
+  if (k > 0) {
+    pieces.Next(piece);
+    offset += piece.Text.size();
   }
-  const std::size_t tail_size = offset[n - first];
-  if (!Fits(tail_size)) return;  // not even the first block fits
-  const std::string tail = Join(first, n, tail_size);
-  for (std::size_t j = k; j < n; ++j) {
-    const std::size_t from = j == 0 ? 0 : j - 1 - first;
-    const bool flag = TakeFlag(j);
-    if (!Fits(tail_size - offset[from])) return;
-    Add(tail.substr(offset[from]), flag);
+  for (std::size_t j = k + 1; j < n; ++j) {
+    pieces.Next(piece);  // piece j - 1, which block j begins with
+    const bool first_result = TakeFlag(&piece);
+    if (!Hand(TBlockView{tail.substr(offset), first_result, true, tail})) return;
+    offset += piece.Text.size();
   }
 }
 
@@ -128,27 +148,35 @@ void SplitTagPieces(std::string_view page, TStringList* pieces, const TStringLis
   assert(pieces != nullptr);
   assert(opens.Count() == closes.Count());
   pieces->Clear();
-  for (const TTagPiece& piece : CutTagPieces(page, opens, closes)) {
-    pieces->Add(std::string(piece.Text), piece.Depth);
-  }
+  TTagPieceStream stream(page, opens, closes);
+  TTagPiece piece;
+  while (stream.Next(piece)) pieces->Add(std::string(piece.Text), piece.Depth);
+}
+
+TExtractOutcome WalkBlocks(std::string_view page, std::string_view open_list,
+                           std::string_view close_list, std::string_view start_pattern,
+                           std::string_view first_pattern, int depth,
+                           const std::function<bool(const TBlockView&)>& visit) {
+  if (start_pattern.empty()) return eoUnusableSpec;
+  const auto opens = SplitAtComma(open_list);
+  const auto closes = SplitAtComma(close_list);
+  if (opens->Count() != closes->Count() || opens->Count() == 0) return eoUnusableSpec;
+  BlockWalker walker(page, *opens, *closes, first_pattern, visit);
+  return walker.Walk(start_pattern, depth);
 }
 
 std::unique_ptr<TStringList> ExtractBlocks(std::string_view page, std::string_view open_list,
                                            std::string_view close_list,
                                            std::string_view start_pattern,
                                            std::string_view first_pattern, int depth) {
-  if (start_pattern.empty()) return nullptr;
-  const auto opens = SplitAtComma(open_list);
-  const auto closes = SplitAtComma(close_list);
-  if (opens->Count() != closes->Count() || opens->Count() == 0) return nullptr;
-  const std::vector<TTagPiece> pieces = CutTagPieces(page, *opens, *closes);
-  std::size_t start = 0;
-  while (start < pieces.size() && !IsWildMatch(pieces[start].Text, start_pattern)) ++start;
-  if (start == pieces.size()) return nullptr;
-  const std::int64_t base = static_cast<std::int64_t>(pieces[start].Depth) + depth;
-  BlockCollector collector(pieces, first_pattern, BlockBytesBound(page.size()));
-  collector.Walk(start, base);
-  return collector.Take();
+  auto blocks = std::make_unique<TStringList>();
+  WalkBlocks(page, open_list, close_list, start_pattern, first_pattern, depth,
+             [&](const TBlockView& block) {
+               blocks->Add(std::string(block.Text), block.First ? 1 : 0);
+               return true;
+             });
+  if (blocks->Empty()) return nullptr;
+  return blocks;
 }
 
 }  // namespace korvan

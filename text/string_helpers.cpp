@@ -13,14 +13,13 @@ bool IsLeadByte(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-}  // namespace
-
-std::string ReplaceAll(std::string_view text, std::string_view old_text,
-                       std::string_view new_text) {
-  if (old_text.empty() || old_text.size() > text.size()) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  std::size_t copied = 0;    // text before this is in `out`
+// Calls taken(at) for every occurrence of `old_text` that ReplaceAll takes,
+// left to right: none that begins on the second byte of a two-byte
+// character, none that overlaps the one taken before it. Reads `text` only
+// from the end of the last occurrence taken on.
+template <typename Taken>
+void ForEachTaken(std::string_view text, std::string_view old_text, Taken&& taken) {
+  if (old_text.empty() || old_text.size() > text.size()) return;
   std::size_t boundary = 0;  // a known character boundary at or before `from`
   std::size_t from = 0;
   while (from + old_text.size() <= text.size()) {
@@ -33,14 +32,41 @@ std::string ReplaceAll(std::string_view text, std::string_view old_text,
       from = at + 1;
       continue;
     }
+    taken(at);
+    // The rest is searched as a text of its own, so it starts on a boundary.
+    from = boundary = at + old_text.size();
+  }
+}
+
+}  // namespace
+
+std::string ReplaceAll(std::string_view text, std::string_view old_text,
+                       std::string_view new_text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;  // text before this is in `out`
+  ForEachTaken(text, old_text, [&](std::size_t at) {
     out.append(text.substr(copied, at - copied));
     out.append(new_text);
     copied = at + old_text.size();
-    // The rest is searched as a text of its own, so it starts on a boundary.
-    from = boundary = copied;
-  }
+  });
   out.append(text.substr(copied));
   return out;
+}
+
+void EraseAll(std::string& text, std::string_view old_text) {
+  std::size_t kept = 0;    // bytes kept so far, at the front of `text`
+  std::size_t copied = 0;  // text before this is kept or erased
+  // Only bytes behind the last occurrence taken are moved, and the search
+  // reads only what lies after it.
+  ForEachTaken(text, old_text, [&](std::size_t at) {
+    std::memmove(text.data() + kept, text.data() + copied, at - copied);
+    kept += at - copied;
+    copied = at + old_text.size();
+  });
+  if (copied == 0) return;
+  std::memmove(text.data() + kept, text.data() + copied, text.size() - copied);
+  text.resize(kept + text.size() - copied);
 }
 
 std::string UrlEncode(std::string_view text) {

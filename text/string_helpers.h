@@ -14,6 +14,9 @@ namespace korvan {
 // An empty `old_text` leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, std::string_view old_text, std::string_view new_text);
 
+// ReplaceAll(text, old_text, "") in place, without a copy of the text.
+void EraseAll(std::string& text, std::string_view old_text);
+
 // Percent-encodes every byte except A-Z a-z 0-9 - . _ (blank is "%20").
 std::string UrlEncode(std::string_view text);
 

@@ -2,8 +2,7 @@
 
 #include <cassert>
 
-#include "text/cut_out.h"
-#include "text/html_blocks.h"
+#include "text/byte_bound.h"
 #include "text/wildcard.h"
 
 namespace korvan {
@@ -16,27 +15,6 @@ bool MatchesAreTheTags(std::string_view pattern) {
   return !pattern.empty() && !pattern.starts_with(kWildToken) && !pattern.ends_with(kWildToken);
 }
 
-void CutBy(std::string_view pattern, std::size_t budget, std::vector<TTagPiece>& pieces) {
-  std::vector<TTagPiece> next;
-  next.reserve(pieces.size() + pieces.size() / 2 + 16);
-  const bool exact = MatchesAreTheTags(pattern);
-  std::size_t total = 0;
-  for (const TTagPiece& piece : pieces) {
-    if (piece.Tag || total > budget) {
-      next.push_back(piece);
-      continue;
-    }
-    SplitKeep(piece.Text, pattern, 1, [&](std::string_view part, bool is_match) {
-      total += part.size();
-      if (total > budget) return false;
-      const bool tag = (exact && is_match) || (!exact && IsWildMatch(part, pattern));
-      next.push_back(TTagPiece{part, 0, tag});
-      return true;
-    });
-  }
-  pieces.swap(next);
-}
-
 int FirstMatching(std::string_view text, const TStringList& patterns) {
   for (int i = 0; i < patterns.Count(); ++i) {
     if (IsWildMatch(text, patterns[i])) return i;
@@ -46,38 +24,81 @@ int FirstMatching(std::string_view text, const TStringList& patterns) {
 
 }  // namespace
 
-std::vector<TTagPiece> CutTagPieces(std::string_view page, const TStringList& opens,
-                                    const TStringList& closes) {
+TTagPieceStream::TTagPieceStream(std::string_view page, const TStringList& opens,
+                                 const TStringList& closes)
+    : page_(page), opens_(opens), closes_(closes), budget_(BlockBytesBound(page.size())) {
   assert(opens.Count() == closes.Count());
-  std::vector<TTagPiece> pieces;
-  if (page.empty()) return pieces;
-  pieces.push_back(TTagPiece{page, 0, false});
-  const std::size_t budget = BlockBytesBound(page.size());
-  for (const auto& close : closes.Items()) CutBy(close.Text, budget, pieces);
-  for (const auto& open : opens.Items()) CutBy(open.Text, budget, pieces);
-
-  // The opening tag of every open element, innermost last; its size is the
-  // current depth. The nearest earlier piece one level up is always the
-  // innermost opening tag, so this answers the look-back without rescanning.
-  std::vector<std::string_view> open_tags;
-  for (TTagPiece& piece : pieces) {
-    const int depth = static_cast<int>(open_tags.size());
-    piece.Depth = depth;
-    if (!piece.Tag) continue;
-    if (FirstMatching(piece.Text, opens) >= 0) {
-      open_tags.push_back(piece.Text);
-      continue;
-    }
-    const int close = FirstMatching(piece.Text, closes);
-    if (close < 0) continue;
-    if (!open_tags.empty() && IsWildMatch(open_tags.back(), opens[close])) {
-      open_tags.pop_back();
-      piece.Depth = depth - 1;
-    } else {
-      piece.Text = std::string_view();
+  for (const TStringList* list : {&closes, &opens}) {
+    for (const auto& item : list->Items()) {
+      Pass pass;
+      pass.pattern = item.Text;
+      pass.exact = MatchesAreTheTags(item.Text);
+      passes_.push_back(pass);
     }
   }
-  return pieces;
+}
+
+bool TTagPieceStream::Pull(std::size_t pass, TTagPiece& piece) {
+  if (pass == 0) {
+    if (page_taken_ || page_.empty()) return false;
+    page_taken_ = true;
+    piece = TTagPiece{page_, 0, false};
+    return true;
+  }
+  Pass& p = passes_[pass - 1];
+  for (;;) {
+    if (p.cutting) {
+      std::string_view part;
+      bool is_match = false;
+      if (p.cursor.Next(part, is_match)) {
+        p.total += part.size();
+        if (p.total <= budget_) {
+          const bool tag = p.exact ? is_match : IsWildMatch(part, p.pattern);
+          piece = TTagPiece{part, 0, tag};
+          return true;
+        }
+      }
+      p.cutting = false;  // used up, or past the budget: the rest is lost
+    }
+    if (!Pull(pass - 1, piece)) return false;
+    if (piece.Tag || p.total > budget_) return true;
+    p.cursor = TSplitKeepCursor(piece.Text, p.pattern, 1);
+    p.cutting = true;
+  }
+}
+
+bool TTagPieceStream::OpenMatches(std::size_t depth, int pattern) const {
+  return open_tags_[depth * static_cast<std::size_t>(opens_.Count()) +
+                    static_cast<std::size_t>(pattern)];
+}
+
+// The nearest earlier piece one level up is always the innermost opening
+// tag, so the stack answers the look-back of a close without rescanning.
+bool TTagPieceStream::Next(TTagPiece& piece) {
+  if (!Pull(passes_.size(), piece)) return false;
+  piece.Depth = static_cast<int>(depth_);
+  if (!piece.Tag) return true;
+  bool opening = false;
+  for (const auto& open : opens_.Items()) {
+    const bool match = IsWildMatch(piece.Text, open.Text);
+    open_tags_.push_back(match);
+    opening = opening || match;
+  }
+  if (opening) {
+    ++depth_;
+    return true;
+  }
+  open_tags_.resize(depth_ * static_cast<std::size_t>(opens_.Count()));
+  const int close = FirstMatching(piece.Text, closes_);
+  if (close < 0) return true;
+  if (depth_ > 0 && OpenMatches(depth_ - 1, close)) {
+    --depth_;
+    open_tags_.resize(depth_ * static_cast<std::size_t>(opens_.Count()));
+    piece.Depth = static_cast<int>(depth_);
+  } else {
+    piece.Text = std::string_view();
+  }
+  return true;
 }
 
 }  // namespace korvan

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <iostream>
+#include <thread>
 
 #include "platform/http_client.h"
 #include "tests/support/gzip.h"
@@ -119,6 +121,34 @@ TEST_F(FetchPageTest, ASlowButSteadyServerIsNotCutOff) {
   EXPECT_EQ(Fetch("/slow"), "zzzzz");
   std::cout << "[measured] one byte a second: complete after " << watch.ElapsedMs() << " ms\n";
   EXPECT_GE(watch.ElapsedMs(), 4500);
+}
+
+TEST_F(FetchPageTest, AWorkerReusesItsOwnConnectionsButNeverAnothers) {
+  http_.server().Get("/port", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(std::to_string(req.remote_port), "text/plain");
+  });
+  http_.Start();
+  // Worker a fetches, stays alive while worker b fetches, then fetches again;
+  // the server answers with the client's port, one per connection.
+  std::string a1, b1, a2;
+  std::promise<void> a_fetched, b_fetched;
+  std::thread a([&, b_done = b_fetched.get_future()] {
+    a1 = Fetch("/port");
+    a_fetched.set_value();
+    b_done.wait();
+    a2 = Fetch("/port");
+  });
+  std::thread b([&, a_done = a_fetched.get_future()] {
+    a_done.wait();
+    b1 = Fetch("/port");
+    b_fetched.set_value();
+  });
+  a.join();
+  b.join();
+  ASSERT_FALSE(a1.empty());
+  ASSERT_FALSE(b1.empty());
+  EXPECT_EQ(a2, a1);
+  EXPECT_NE(b1, a1);
 }
 
 TEST_F(FetchPageTest, AnAddressThatCannotBeOpenedThrows) {

@@ -193,6 +193,9 @@ TEST(TextRobustnessTest, HelpersAndListsKeepTheirInvariants) {
     const std::string text = Pick(rng, kTextBytes, 20);
     const std::string old_text = Pick(rng, kTextBytes, 2);
     ASSERT_EQ(ReplaceAll(text, old_text, old_text), text);
+    std::string erased = text;
+    EraseAll(erased, old_text);
+    ASSERT_EQ(erased, ReplaceAll(text, old_text, ""));
     if (std::none_of(text.begin(), text.end(), [](char c) { return (unsigned char)c >= 0x81; })) {
       std::string naive;  // without two-byte characters it is a plain replace
       std::size_t at = 0;
