@@ -11,7 +11,9 @@
 #include "platform/codepage.h"
 #include "platform/console_output.h"
 #include "platform/tick_count.h"
+#include "query/engine_blocks.h"
 #include "query/esc_key_thread.h"
+#include "query/fail_reasons.h"
 #include "query/query_thread.h"
 #include "query/thread_strings.h"
 #include "text/string_helpers.h"
@@ -33,6 +35,8 @@ struct Texts {
   std::string unholdable_mid1 = Utf8ToCp936("】 无法写入工作簿，【");
   std::string unholdable_mid2 = Utf8ToCp936("】 中供它搜索的 【");
   std::string unholdable_tail = Utf8ToCp936("】 个关键字计为查询失败...");
+  std::string stopped_head = Utf8ToCp936("搜索引擎 【");
+  std::string stopped_mid1 = Utf8ToCp936("】 已在本次查询中停止，【");
 };
 
 const Texts& T() {
@@ -55,9 +59,27 @@ void RefuseEngineOnSheet(TRunTable& table, const std::string& sheet, const TThea
   TStringList keywords;
   ReadKeywordColumns(table.Table, keywords);
   FailCount += keywords.Count();
+  RunFailures.Add(frNameUnwritable, keywords.Count());
   const Texts& t = T();
   PrintLine(t.unholdable_head + engine.Name + t.unholdable_mid1 + sheet + t.unholdable_mid2 +
             std::to_string(keywords.Count()) + t.unholdable_tail);
+}
+
+// An engine stopped earlier in the run for refusing this client is not asked
+// again: its keywords on the sheet get the day's row and count as failed, so
+// that a failed-keyword re-query asks for them later.
+void SkipStoppedEngine(TRunTable& table, const std::string& sheet, TTheardParam& engine,
+                       bool skip_filled) {
+  PrepareKeywords(engine.Name, table.Table, skip_filled, *engine.Keywords, engine.RunDate);
+  engine.Results->Clear();
+  const int count = engine.Keywords->Count();
+  engine.Keywords->Clear();
+  if (count == 0) return;
+  FailCount += count;
+  RunFailures.Add(frEngineStopped, count);
+  const Texts& t = T();
+  PrintLine(t.stopped_head + engine.Name + t.stopped_mid1 + sheet + t.unholdable_mid2 +
+            std::to_string(count) + t.unholdable_tail);
 }
 
 // Collects the keywords of every enabled engine and starts its worker;
@@ -72,6 +94,10 @@ bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) 
     if (!EngineEnabledFor(static_cast<int>(j))) continue;
     if (!WorkbookCanHoldText(engine.Name)) {
       RefuseEngineOnSheet(table, sheet, engine);
+      continue;
+    }
+    if (EngineBlocks.Stopped(engine.Name)) {
+      SkipStoppedEngine(table, sheet, engine, skip_filled);
       continue;
     }
     PrepareKeywords(engine.Name, table.Table, skip_filled, *engine.Keywords, engine.RunDate);
@@ -127,8 +153,10 @@ void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled)
 void RunSheets(TRunTable& table, const TStringList& sheet_names, bool skip_filled) {
   const std::uint32_t start = GetTickCount();
   FailCount = 0;
+  TSeQryThread::BeginRun();
   for (int i = 0; i < sheet_names.Count(); ++i) RunSheet(table, sheet_names[i], skip_filled);
-  PrintRunSummary(FailCount, TicksSince(start, GetTickCount()));
+  PrintRunSummary(FailCount, RunFailures, EngineBlocks.StoppedEngines(),
+                  TicksSince(start, GetTickCount()));
 }
 
 }  // namespace korvan

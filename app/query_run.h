@@ -2,6 +2,8 @@
 // keywords still to be queried per enabled engine, one worker per engine with
 // keywords, the Esc watcher, the progress lines, and the results written into
 // the day's rows and saved before the next sheet; then the summary lines.
+// What a run remembers (result pages, blocked engines, failure reasons)
+// starts empty with each run.
 //
 // Main thread only. Workbook failures (WorkbookError) other than a sheet that
 // cannot be opened propagate to the caller, possibly while workers of the

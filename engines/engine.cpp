@@ -20,6 +20,7 @@ TTheardParam& TTheardParam::operator=(TTheardParam&& other) noexcept {
   Timeout = other.Timeout;
   PauseTime = other.PauseTime;
   UseXmlHttp = other.UseXmlHttp;
+  Cookies = std::move(other.Cookies);
   Done.store(other.Done.load(std::memory_order_acquire), std::memory_order_release);
   return *this;
 }

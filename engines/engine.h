@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/http_cookie_jar.h"
 #include "text/string_list2.h"
 
 namespace korvan {
@@ -31,6 +32,9 @@ struct TTheardParam {
   std::int32_t Timeout = 0;     // milliseconds
   std::int32_t PauseTime = 0;   // milliseconds
   std::uint8_t UseXmlHttp = 0;  // 0: server variant with limits; else client
+  // The cookies the engine's servers set, for the whole program execution;
+  // used by the engine's worker only (the jar locks itself).
+  std::unique_ptr<HttpCookieJar> Cookies = std::make_unique<HttpCookieJar>();
   // Shared between the main thread and the engine's worker: true while no
   // worker is busy with the engine. Release on write, acquire on read.
   std::atomic<bool> Done{false};

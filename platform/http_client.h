@@ -2,7 +2,10 @@
 //
 // Get() never throws for a transfer problem (no name, no connection, a limit
 // exceeded, a TLS or protocol error, a body above kMaxBodyBytes): it returns
-// a response whose `completed` is false and whose `error` says why. It throws
+// a response whose `completed` is false and whose `failure` and `error` say
+// why. Requests carry the headers of a desktop browser (browser_headers.h)
+// and, when a cookie jar is given, its cookies; the cookies the servers set
+// go back into the jar, also when the transfer fails. It throws
 // HttpError only when the transfer cannot be set up at all (the library does
 // not initialise, or the URL is not an http/https address).
 // Thread-safe: each thread has one handle of its own, which keeps the
@@ -15,6 +18,10 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/http_cookie_jar.h"
 
 namespace korvan {
 
@@ -40,19 +47,42 @@ HttpLimits ClientHttpLimits();
 // A body larger than this (after content decoding) fails the transfer.
 inline constexpr std::size_t kMaxBodyBytes = 32u << 20;
 
+// Why a transfer did not complete.
+enum class HttpFailure {
+  kNone,
+  kResolve,      // the host name (or the proxy's) could not be resolved
+  kConnect,      // no connection could be made
+  kConnectTime,  // HttpLimits::ConnectMs passed before a connection was up
+  kIdleTime,     // HttpLimits::IdleMs passed without a byte moving
+  kTotalTime,    // HttpLimits::TotalMs passed
+  kTooLarge,     // the body grew above kMaxBodyBytes
+  kOther,        // TLS, protocol, too many redirects...
+};
+
 struct HttpResponse {
   bool completed = false;    // the transfer ended without error
   long status = 0;           // HTTP status of the last response
   std::string body;          // raw body bytes after content decoding
   std::string content_type;  // "Content-Type" of the last response
   std::string date;          // "Date" header of the last response
-  std::string error;         // why the transfer failed (empty on success)
+  HttpFailure failure = HttpFailure::kNone;
+  std::string error;      // why the transfer failed (empty on success)
+  std::string final_url;  // the address last asked for, after redirects
+  // Every "Location" of a redirect answer, in order.
+  std::vector<std::string> redirects;
+  // The headers of the last response: names lower-cased, values trimmed.
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
-  virtual HttpResponse Get(const std::string& url, const HttpLimits& limits) = 0;
+  // `cookies` may be null: no cookies are sent or kept.
+  virtual HttpResponse Get(const std::string& url, const HttpLimits& limits,
+                           HttpCookieJar* cookies) = 0;
+  HttpResponse Get(const std::string& url, const HttpLimits& limits) {
+    return Get(url, limits, nullptr);
+  }
 };
 
 // The process-wide libcurl client (stateless; safe from any thread).

@@ -1,9 +1,13 @@
 #include <curl/curl.h>
+#include <strings.h>
 
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
+#include "platform/browser_headers.h"
 #include "platform/http_client.h"
 
 namespace korvan {
@@ -16,9 +20,6 @@ constexpr long kClientConnectMs = 60000;
 constexpr long kClientIdleMs = 60000;
 constexpr long kClientTotalMs = 300000;
 constexpr long kMaxRedirects = 10;
-constexpr const char* kUserAgent =
-    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
-    "Chrome/120.0.0.0 Safari/537.36";
 
 using Clock = std::chrono::steady_clock;
 
@@ -99,7 +100,28 @@ struct Transfer {
   bool connected = false;  // a connection is up and the request under way
   Clock::time_point last_activity = Clock::now();
   long idle_ms = kIdleMs;
+  bool redirecting = false;            // the response being read is a 3xx
+  std::vector<std::string> redirects;  // their Location values
 };
+
+// The browser's request headers as the list libcurl takes; built once, only
+// read afterwards.
+curl_slist* BrowserHeaderList() {
+  static curl_slist* const list = [] {
+    curl_slist* l = nullptr;
+    for (const char* header : kBrowserRequestHeaders) l = curl_slist_append(l, header);
+    return l;
+  }();
+  return list;
+}
+
+std::string TrimmedHeaderValue(const char* begin, const char* end) {
+  while (begin < end && (*begin == ' ' || *begin == '\t')) ++begin;
+  while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\r' || end[-1] == '\n')) {
+    --end;
+  }
+  return std::string(begin, end);
+}
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<Transfer*>(user);
@@ -113,9 +135,26 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
-size_t OnHeader(char*, size_t size, size_t count, void* user) {
-  static_cast<Transfer*>(user)->last_activity = Clock::now();
-  return size * count;
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* t = static_cast<Transfer*>(user);
+  const size_t n = size * count;
+  t->last_activity = Clock::now();
+  const std::string_view line(data, n);
+  if (line.starts_with("HTTP/")) {
+    const size_t space = line.find(' ');
+    t->redirecting =
+        space != std::string_view::npos && line.size() > space + 1 && line[space + 1] == '3';
+  } else if (t->redirecting && n > 9 && strncasecmp(data, "location:", 9) == 0) {
+    t->redirects.push_back(TrimmedHeaderValue(data + 9, data + n));
+  }
+  return n;
+}
+
+// Called when a new connection is being opened: until it is up the connect
+// limit governs, not the inactivity limit.
+int OnNewSocket(void* user, curl_socket_t, curlsocktype) {
+  static_cast<Transfer*>(user)->connected = false;
+  return CURL_SOCKOPT_OK;
 }
 
 // Called once a connection is ready, before each request (redirects too):
@@ -166,7 +205,8 @@ void SetOpt(CURL* curl, CURLoption option, T value) {
 
 class CurlClient : public HttpClient {
  public:
-  HttpResponse Get(const std::string& url, const HttpLimits& limits) override {
+  HttpResponse Get(const std::string& url, const HttpLimits& limits,
+                   HttpCookieJar* cookies) override {
     CheckUrl(url);
     thread_local ThreadHandle thread_handle;
     CURL* curl = thread_handle.Fresh();
@@ -190,7 +230,9 @@ class CurlClient : public HttpClient {
     SetOpt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     SetOpt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     SetOpt(curl, CURLOPT_ACCEPT_ENCODING, "");
-    SetOpt(curl, CURLOPT_USERAGENT, kUserAgent);
+    SetOpt(curl, CURLOPT_USERAGENT, kBrowserUserAgent);
+    SetOpt(curl, CURLOPT_HTTPHEADER, BrowserHeaderList());
+    if (cookies != nullptr) LoadCookies(curl, *cookies);
     SetOpt(curl, CURLOPT_CONNECTTIMEOUT_MS, limits.ConnectMs);
     SetOpt(curl, CURLOPT_TIMEOUT_MS, limits.TotalMs);
     SetOpt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxBodyBytes));
@@ -203,6 +245,8 @@ class CurlClient : public HttpClient {
     SetOpt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
     SetOpt(curl, CURLOPT_XFERINFODATA, &t);
     SetOpt(curl, CURLOPT_NOPROGRESS, 0L);
+    SetOpt(curl, CURLOPT_SOCKOPTFUNCTION, OnNewSocket);
+    SetOpt(curl, CURLOPT_SOCKOPTDATA, &t);
 
     HttpResponse response;
     const CURLcode rc = curl_easy_perform(curl);
@@ -215,17 +259,67 @@ class CurlClient : public HttpClient {
     if (curl_easy_header(curl, "Date", 0, CURLH_HEADER, -1, &date) == CURLHE_OK) {
       response.date = date->value;
     }
+    char* final_url = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &final_url) == CURLE_OK && final_url) {
+      response.final_url = final_url;
+    }
+    response.redirects = std::move(t.redirects);
+    for (curl_header* h = nullptr; (h = curl_easy_nextheader(curl, CURLH_HEADER, -1, h));) {
+      std::string name = h->name;
+      for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      response.headers.emplace_back(std::move(name),
+                                    TrimmedHeaderValue(h->value, h->value + std::strlen(h->value)));
+    }
+    if (cookies != nullptr) StoreCookies(curl, *cookies);
     if (rc == CURLE_OK) {
       response.completed = true;
       response.body = std::move(t.body);
-    } else if (t.too_large || rc == CURLE_FILESIZE_EXCEEDED) {
+      return response;
+    }
+    response.failure = FailureOf(rc, t);
+    if (response.failure == HttpFailure::kTooLarge) {
       response.error = "body larger than 32 MiB";
-    } else if (t.idle_exceeded) {
+    } else if (response.failure == HttpFailure::kIdleTime) {
       response.error = "no data moved for " + std::to_string(limits.IdleMs) + " ms";
     } else {
       response.error = error[0] ? error : curl_easy_strerror(rc);
     }
     return response;
+  }
+
+ private:
+  static HttpFailure FailureOf(CURLcode rc, const Transfer& t) {
+    if (t.too_large || rc == CURLE_FILESIZE_EXCEEDED) return HttpFailure::kTooLarge;
+    if (t.idle_exceeded) return HttpFailure::kIdleTime;
+    switch (rc) {
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+        return HttpFailure::kResolve;
+      case CURLE_COULDNT_CONNECT:
+        return HttpFailure::kConnect;
+      case CURLE_OPERATION_TIMEDOUT:
+        return t.connected ? HttpFailure::kTotalTime : HttpFailure::kConnectTime;
+      default:
+        return HttpFailure::kOther;
+    }
+  }
+
+  // The handle's cookie engine holds exactly the jar's cookies: a handle that
+  // served another engine before keeps none of that engine's.
+  static void LoadCookies(CURL* curl, const HttpCookieJar& cookies) {
+    SetOpt(curl, CURLOPT_COOKIEFILE, "");
+    SetOpt(curl, CURLOPT_COOKIELIST, "ALL");
+    for (const std::string& line : cookies.Lines()) SetOpt(curl, CURLOPT_COOKIELIST, line.c_str());
+  }
+
+  static void StoreCookies(CURL* curl, HttpCookieJar& cookies) {
+    curl_slist* list = nullptr;
+    if (curl_easy_getinfo(curl, CURLINFO_COOKIELIST, &list) != CURLE_OK) return;
+    std::vector<std::string> lines;
+    for (curl_slist* item = list; item != nullptr; item = item->next)
+      lines.emplace_back(item->data);
+    curl_slist_free_all(list);
+    cookies.Replace(std::move(lines));
   }
 };
 

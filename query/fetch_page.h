@@ -1,17 +1,30 @@
-// One HTTP GET of a result page for a query worker.
+// One HTTP GET of a result page for a query worker, as a browser makes it:
+// the browser's headers and the engine's own cookies.
 //
-// Returns the body converted to code page 936 and lower-cased ("A"-"Z" only),
-// or an empty text on any transfer failure, a status other than 200 or an
-// empty body. Throws HttpError when the HTTP component cannot be set up.
-// Thread-safe: each call uses its own transfer.
+// On success the page is the body converted to code page 936 and lower-cased
+// ("A"-"Z" only). Otherwise the page is empty and the failure says why: the
+// transfer (no name, no connection, which time limit, size), a verification
+// page by the engine's known signs, 403, 429, another status, or an empty
+// body. Throws HttpError when the HTTP component cannot be set up.
+// Thread-safe: each call uses its own transfer; the engine's cookie jar
+// locks itself.
 #pragma once
 
 #include <string>
 
 #include "engines/engine.h"
+#include "query/fail_reasons.h"
 
 namespace korvan {
 
-std::string FetchPage(const TTheardParam& engine, const std::string& url);
+struct TFetchedPage {
+  std::string Text;  // the page; empty on failure
+  TFailReason Failure = frNone;
+  std::string Detail;     // what the reason line names (host, ms, status...)
+  std::string FinalHost;  // host of the address last asked for
+  bool Answered = false;  // an HTTP answer came back
+};
+
+TFetchedPage FetchPage(const TTheardParam& engine, const std::string& url);
 
 }  // namespace korvan

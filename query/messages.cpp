@@ -69,18 +69,22 @@ const Texts& Cp936Texts() {
 
 std::string BuildMessage(int id, std::initializer_list<std::string_view> args) {
   if (id < msgFoundAt || id > msgInterrupted) return std::string();
-  const Texts& texts = Cp936Texts();
   const auto& placeholders = kTemplatesUtf8[id - 1].placeholders;
-  std::string line = texts.templates[id - 1];
+  std::string line = Cp936Texts().templates[id - 1];
   size_t i = 0;
   for (std::string_view arg : args) {
     if (i == placeholders.size()) break;
-    std::string wrapped = texts.open_bracket;
-    wrapped.append(arg);
-    wrapped += texts.close_bracket;
-    line = ReplaceAll(line, placeholders[i++], wrapped);
+    line = ReplaceAll(line, placeholders[i++], WrapArgument(arg));
   }
   return line;
+}
+
+std::string WrapArgument(std::string_view arg) {
+  const Texts& texts = Cp936Texts();
+  std::string wrapped = texts.open_bracket;
+  wrapped.append(arg);
+  wrapped += texts.close_bracket;
+  return wrapped;
 }
 
 std::string SummaryAllSucceeded() { return Cp936Texts().all_succeeded; }

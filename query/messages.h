@@ -30,6 +30,9 @@ enum MessageId : int {
 // REQUIRES: the arguments listed for the id, in that order.
 std::string BuildMessage(int id, std::initializer_list<std::string_view> args);
 
+// " 【" + arg + "】 ": how every value inside a fixed text is set off.
+std::string WrapArgument(std::string_view arg);
+
 // The fixed tails of a worker's summary line (code page 936).
 std::string SummaryAllSucceeded();
 std::string SummaryFailed(int failed);

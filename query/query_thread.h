@@ -9,6 +9,13 @@
 // step and a summary line on MessageQueue, and stops at the next keyword or
 // page boundary once StopFlag is set.
 //
+// Within a run a result page that the engine already fetched for the same
+// URL is taken from PageMemory without a request and without a pause. After
+// message 6 the worker tells why the page failed ("原因：..."). When the
+// engine refuses kRefusalsToStop requests in a row (EngineBlocks) the worker
+// stops and the engine is stopped for the run. Every failed keyword is
+// counted by its reason in RunFailures.
+//
 // Threads: between Create() and the moment the engine's Done becomes true
 // the worker owns the engine's Keywords and Results and reads its definition
 // and Host; the caller leaves them alone. When the worker ends, on its own
@@ -19,8 +26,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engines/engine.h"
+#include "query/fail_reasons.h"
 #include "query/thread_base.h"
 
 namespace korvan {
@@ -38,6 +47,10 @@ class TSeQryThread final : public TThread {
   // Clears the engine's Done, then starts the worker. Call on the main thread.
   // REQUIRES: 0 <= engine_index < Engines.size().
   static void Create(int engine_index);
+
+  // Forgets what the previous run remembered: its pages, its blocks and its
+  // failure counts. Call on the main thread while no worker runs.
+  static void BeginRun();
 
   // A keyword line "keyword[-mode[-limit]]": the keyword; stop_at_first when
   // the mode is the text "0"; the limit when the third item is a number, the
@@ -59,12 +72,18 @@ class TSeQryThread final : public TThread {
  private:
   explicit TSeQryThread(int engine_index);
   void Execute() override;
-  void QueryKeywords();
+  // Returns why the keywords left unasked were not asked (frNone when the
+  // loop went through).
+  TFailReason QueryKeywords();
+  // Counts a failed page for the engine's blocks; true when it stops the
+  // engine.
+  bool StopsEngine(TFailReason reason, bool answered);
   // Pauses PauseTime ms after a request unless `skip` (the run's last one).
   void PauseSearch(bool skip);
   void Post(std::string line);
 
   TTheardParam& engine_;
+  std::vector<TFailReason> reasons_;  // why keyword i failed, when it did
 };
 
 }  // namespace korvan

@@ -198,13 +198,22 @@ TEST_F(ScreensTest, MenuTakesBothDigitRowsAndComplainsAboutOtherKeys) {
   EXPECT_EQ(Lines().size(), 3u);
 }
 
-TEST_F(ScreensTest, SummaryShowsFailuresAndElapsedTime) {
-  PrintRunSummary(0, 15);
-  PrintRunSummary(3, 4294967295u);
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"", "查询全部成功...", "",
-                                               "查询完成，共计耗时 【15】 毫秒...", "", "",
-                                               "共有 【3】 处关键字查询失败...", "",
-                                               "查询完成，共计耗时 【4294967295】 毫秒...", ""}));
+TEST_F(ScreensTest, SummaryShowsFailuresByReasonStoppedEnginesAndElapsedTime) {
+  TFailTally reasons;
+  PrintRunSummary(0, reasons, {}, 15);
+  reasons.Add(frVerification, 2);
+  reasons.Add(frConnectTime);
+  reasons.Add(frEngineStopped, 4);
+  PrintRunSummary(7, reasons, {Utf8ToCp936("百度"), "360So"}, 4294967295u);
+  EXPECT_EQ(Lines(),
+            (std::vector<std::string>{
+                "", "查询全部成功...", "", "查询完成，共计耗时 【15】 毫秒...", "", "",
+                "共有 【7】 处关键字查询失败...",
+                "其中 【1】 处：连接超时，请检查网络连接，或加大访问时限...",
+                "其中 【2】 处：搜索引擎要求验证，请过一段时间再查询，或加大暂停时间...",
+                "其中 【4】 处：搜索引擎已被停止，没有查询，请过一段时间再选择失败重查...",
+                "本次查询中被停止的搜索引擎 【百度、360So】 ，请过一段时间再选择失败重查...", "",
+                "查询完成，共计耗时 【4294967295】 毫秒...", ""}));
   EXPECT_EQ(WorkbookConnectionString("d:\\k w.xls"),
             "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=d:\\k w.xls;Extended "
             "Properties=Excel 8.0;Persist Security Info=False");

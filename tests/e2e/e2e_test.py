@@ -229,6 +229,62 @@ class EscDuringSheet(E2eCase):
         self.assertEqual(self.web.keyword_requests(ALPHA)[-1], "n")
 
 
+class CompetitorSheetAndBlockedEngine(E2eCase):
+    """A competitor's sheet on the same keywords asks no result page twice;
+    an engine that answers with its verification page three times in a row
+    is stopped for the run, each failure says why, and the summary counts
+    the failures by reason and names the stopped engine. The next run asks
+    it again."""
+
+    def test_competitor_sheet_and_blocked_engine(self):
+        kws = ["red", "blue", "green", "white"]
+        self.folder.write_workbook([
+            ("site-a.test", [k.HEADER + kws]),
+            ("rival.test", [k.HEADER + kws]),
+        ])
+        both = "site-a.test,rival.test"
+        self.folder.write_ini(common={"暂停时间": "0"},
+                              engines={"Alpha": {"启用": both}, "Beta": {"启用": both}})
+        w = self.web
+        w.hits = {(ALPHA, "red"): {"site-a.test": [2], "rival.test": [5]},
+                  (ALPHA, "blue"): {"rival.test": [1]},
+                  (BETA, "red"): {"site-a.test": [3], "rival.test": [4]}}
+        w.verifying = {BETA}
+        run = self.start()
+        run.wait_menu()
+        self.assertEqual(w.keyword_requests(ALPHA), kws)  # once for both sheets
+        self.assertEqual(w.keyword_requests(BETA), ["red", "blue", "green"])
+        self.assertLines(run, [
+            "获取 【Beta】 搜索关键字 【red】 的第 【1】 页的内容失败，关键字 【red】 的查询终止...",
+            "原因：搜索引擎转到了验证页面 【beta.korvan.test】 ，要求证明访问者不是机器人...",
+            "搜索引擎 【Beta】 连续 【3】 次拒绝访问或要求验证，本次查询不再使用它...",
+            found("rival.test", 4, "Alpha"),
+            "搜索引擎 【Beta】 已在本次查询中停止，【rival.test】 中供它搜索的 【4】 个关键字计为查询失败...",
+            "", "共有 【8】 处关键字查询失败...",
+            "其中 【3】 处：搜索引擎要求验证，请过一段时间再查询，或加大暂停时间...",
+            "其中 【5】 处：搜索引擎已被停止，没有查询，请过一段时间再选择失败重查...",
+            "本次查询中被停止的搜索引擎 【Beta】 ，请过一段时间再选择失败重查...", "",
+        ])
+        self.assertNotIn(found("rival.test", 4, "Beta"), run.lines)
+
+        w.verifying = set()
+        with w.lock:
+            w.requests.clear()
+        before = len(run.lines)
+        run.send(b"2")
+        run.wait_menu()
+        self.assertIn("查询全部成功...", run.lines[before:])
+        self.assertEqual(w.keyword_requests(BETA), kws)
+        self.assertEqual(w.keyword_requests(ALPHA), [])
+        run.send(b"1")
+        self.assertEqual(run.finish(), 0)
+        book = self.folder.read_workbook()
+        self.assertEqual(book["site-a.test"][1:], [[DAY, TIME, "Alpha", "2", "?", "?", "?"],
+                                                    [DAY, TIME, "Beta", "3", "?", "?", "?"]])
+        self.assertEqual(book["rival.test"][1:], [[DAY, TIME, "Alpha", "5", "1", "?", "?"],
+                                                   [DAY, TIME, "Beta", "4", "?", "?", "?"]])
+
+
 class MissingWorkbook(E2eCase):
     """The missing-workbook message waits for Enter and ends with exit code
     0; on an ended standard input it ends at once."""

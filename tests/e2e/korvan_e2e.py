@@ -69,8 +69,9 @@ class LoopbackWeb:
     hits[(engine_host, keyword)] = {site: [overall ranks]} places a site at
     those ranks; failures[(engine_host, keyword)] = n makes the first n
     requests for that keyword get a page without a result list (a failed
-    query). param_status other than 200 makes the parameter page fail.
-    delay_s delays every result page."""
+    query). An engine host in verifying redirects every result request to
+    its verification page /sorry/index. param_status other than 200 makes
+    the parameter page fail. delay_s delays every result page."""
 
     def __init__(self):
         self.param_text = ""
@@ -78,6 +79,7 @@ class LoopbackWeb:
         self.param_date = "Sat, 05 Dec 2026 16:30:00 GMT"  # 2026/12/06 00:30:00 in UTC+8
         self.hits = {}
         self.failures = {}
+        self.verifying = set()
         self.delay_s = 0.0
         self.requests = []
         self.lock = threading.Lock()
@@ -114,7 +116,7 @@ class LoopbackWeb:
     def keyword_requests(self, engine_host):
         """The keywords asked of an engine, in order (one entry per page)."""
         with self.lock:
-            return [k for h, k, _ in self.requests if h == engine_host]
+            return [k for h, k, _ in self.requests if h == engine_host and k is not None]
 
     def _send(self, handler, status, body, content_type, date=None):
         data = body.encode("utf-8") if isinstance(body, str) else body
@@ -136,6 +138,11 @@ class LoopbackWeb:
                 self._send(handler, 200, self.param_text.encode("gb18030"),
                            "text/plain; charset=gbk", self.param_date)
             return
+        if url.path.startswith("/sorry/"):
+            with self.lock:
+                self.requests.append((host, None, None))
+            self._send(handler, 200, "<p>unusual traffic from your network</p>", "text/html")
+            return
         if "wd" in query:  # the built-in Baidu: /s?wd=..&pn=..&rn=10
             keyword, start = query["wd"][0], int(query.get("pn", ["0"])[0])
         else:
@@ -148,6 +155,12 @@ class LoopbackWeb:
             placed = dict(self.hits.get((host, keyword), {}))
         if self.delay_s:
             time.sleep(self.delay_s)
+        if host in self.verifying:
+            handler.send_response(302)
+            handler.send_header("Location", "http://%s/sorry/index?continue=x" % host)
+            handler.send_header("Content-Length", "0")
+            handler.end_headers()
+            return
         if left:
             self._send(handler, 200, BLOCKED_PAGE, "text/html; charset=utf-8")
             return

@@ -38,7 +38,7 @@ class FetchPageTest : public ::testing::Test {
       res.set_content(body, type);
     });
   }
-  std::string Fetch(const std::string& path) { return FetchPage(limited_, http_.Url(path)); }
+  std::string Fetch(const std::string& path) { return FetchPage(limited_, http_.Url(path)).Text; }
 
   TTheardParam limited_;    // UseXmlHttp 0: the variant with time limits
   TTheardParam unlimited_;  // UseXmlHttp 1
@@ -53,7 +53,7 @@ TEST_F(FetchPageTest, GbkAndUtf8PagesArriveAsTheSameLowerCasedBytes) {
   http_.Start();
   EXPECT_EQ(Fetch("/gbk"), kLowered);
   EXPECT_EQ(Fetch("/utf8"), kLowered);
-  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")), kLowered);
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")).Text, kLowered);
   EXPECT_EQ(Fetch("/gz"), "<meta charset=gbk>" + kLowered);
 }
 
@@ -90,7 +90,7 @@ TEST_F(FetchPageTest, OnlyA200WithABodyWithinTheCapsCounts) {
 TEST_F(FetchPageTest, TheLimitedVariantGivesUpOnSilentAndStalledServers) {
   testing::SilentListener silent;
   Stopwatch idle;
-  EXPECT_EQ(FetchPage(limited_, silent.Url("/s?wd=x")), "");
+  EXPECT_EQ(FetchPage(limited_, silent.Url("/s?wd=x")).Failure, frIdleTime);
   const long idle_ms = idle.ElapsedMs();
   std::cout << "[measured] server never answers: empty after " << idle_ms << " ms\n";
   EXPECT_GE(idle_ms, 3000);
@@ -99,7 +99,7 @@ TEST_F(FetchPageTest, TheLimitedVariantGivesUpOnSilentAndStalledServers) {
   testing::StalledListener stalled;
   limited_.Timeout = 1500;
   Stopwatch connect;
-  EXPECT_EQ(FetchPage(limited_, stalled.Url("/s?wd=x")), "");
+  EXPECT_EQ(FetchPage(limited_, stalled.Url("/s?wd=x")).Failure, frConnectTime);
   const long connect_ms = connect.ElapsedMs();
   std::cout << "[measured] connection never completes, Timeout 1500: empty after " << connect_ms
             << " ms\n";

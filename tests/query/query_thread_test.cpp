@@ -14,9 +14,12 @@
 #include "platform/codepage.h"
 #include "platform/console_input_script.h"
 #include "platform/http_client.h"
+#include "query/engine_blocks.h"
 #include "query/esc_key_thread.h"
+#include "query/fail_reasons.h"
 #include "query/messages.h"
 #include "query/thread_strings.h"
+#include "tests/support/http_test_server.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/result_pages.h"
 
@@ -69,6 +72,13 @@ class PageServer {
         }) {}
   void Page(const std::string& target, std::string body) { Set(target, Reply{200, body}); }
   void Fail(const std::string& target, int status) { Set(target, Reply{status, "error"}); }
+  void Answer(const std::string& target, Reply reply) { Set(target, std::move(reply)); }
+  void Redirect(const std::string& target, const std::string& to) {
+    Set(target, Reply{302, "", "text/html", {"Location: " + to}});
+  }
+  std::string RequestHeader(std::size_t index, const std::string& name) {
+    return server_.RequestHeader(index, name);
+  }
   void OnRequest(Hook hook) {
     std::lock_guard<std::mutex> lock(mutex_);
     hook_ = std::move(hook);
@@ -95,6 +105,7 @@ class QueryThreadTest : public ::testing::Test {
   }
   void SetUp() override {
     DrainQueue();
+    TSeQryThread::BeginRun();
     StopFlag.store(false);
     Engines.clear();
     Engines.reserve(8);  // references to elements stay valid while a test adds engines
@@ -374,6 +385,152 @@ TEST_F(QueryThreadTest, EscStopsEveryWorkerOfTheSheet) {
   std::sort(summaries.begin(), summaries.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(summaries, expected);
+}
+
+TEST_F(QueryThreadTest, EachEngineSendsBackItsOwnCookiesWithABrowsersHeaders) {
+  server_.Answer("/s?wd=a&pn=0&rn=10",
+                 Reply{200,
+                       testing::BaiduShapedPage(HostsWith(kHost, {})),
+                       "text/html",
+                       {"Set-Cookie: sid=A1; Path=/", "Set-Cookie: h=2; Path=/; HttpOnly",
+                        "Set-Cookie: elsewhere=3; Path=/other", "Set-Cookie: gone=4; Max-Age=0"}});
+  server_.Page("/s?wd=b&pn=0&rn=10", testing::BaiduShapedPage(HostsWith(kHost, {})));
+  server_.Page("/search?q=a&start=0", testing::GoogleShapedPage(HostsWith(kHost, {})));
+  TTheardParam& baidu = Baidu({"a", "b"});
+  RunAll();
+  // The next run: the same engine record again (its cookies last for the
+  // program execution), and another engine on the same host.
+  TSeQryThread::BeginRun();
+  baidu.Keywords->Clear();
+  baidu.Keywords->Add("b");
+  Google({"a"});
+  RunAll();
+
+  const std::vector<std::string> requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  auto cookie_of = [&](std::size_t i) { return server_.RequestHeader(i, "Cookie"); };
+  EXPECT_EQ(cookie_of(0), "");
+  EXPECT_EQ(cookie_of(1), "sid=A1; h=2");
+  for (std::size_t i = 2; i < 4; ++i) {
+    EXPECT_EQ(cookie_of(i), requests[i] == "/s?wd=b&pn=0&rn=10" ? "sid=A1; h=2" : "") << i;
+  }
+  EXPECT_EQ(server_.RequestHeader(0, "Accept-Language"), "zh-CN,zh;q=0.9,en;q=0.8");
+  EXPECT_NE(server_.RequestHeader(0, "User-Agent").find("Chrome/"), std::string::npos);
+  EXPECT_NE(server_.RequestHeader(0, "Accept-Encoding").find("gzip"), std::string::npos);
+  EXPECT_EQ(server_.RequestHeader(0, "Accept").rfind("text/html,", 0), 0u);
+}
+
+// A competitor's sheet on the same keywords: its pages come from memory,
+// without a request and without a pause; a failed page is asked again, and
+// a new run asks for everything again.
+TEST_F(QueryThreadTest, OneRequestPerResultPageAndRun) {
+  testing::Items first_page = HostsWith(kHost, {2});
+  first_page.push_back("http://rival.cn/");  // an eleventh result
+  server_.Page("/s?wd=a&pn=0&rn=10", testing::BaiduShapedPage(first_page));
+  server_.Page("/s?wd=a&pn=10&rn=10", testing::BaiduShapedPage(HostsWith("rival.cn", {4}), 11));
+  server_.Fail("/s?wd=b&pn=0&rn=10", 500);
+  TTheardParam& e = Baidu({"b", "a-1-20"});
+  e.PauseTime = 20;
+  RunAll();
+  EXPECT_EQ(ResultsOf(e), (std::vector<std::string>{"", "2"}));
+  Lines lines = DrainQueue();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), Msg(e, msgPause, {"20"})), 2);
+
+  e.Host = "rival.cn";  // the next sheet
+  RunAll();
+  EXPECT_EQ(ResultsOf(e), (std::vector<std::string>{"", "11,14"}));
+  lines = DrainQueue();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), Msg(e, msgPause, {"20"})), 1);  // after "b"
+  EXPECT_NE(std::find(lines.begin(), lines.end(), Msg(e, msgGettingPage, {"a", "2"})), lines.end());
+  const std::vector<std::string> once = {"/s?wd=b&pn=0&rn=10", "/s?wd=a&pn=0&rn=10",
+                                         "/s?wd=a&pn=10&rn=10", "/s?wd=b&pn=0&rn=10"};
+  EXPECT_EQ(server_.Requests(), once);
+
+  TSeQryThread::BeginRun();
+  RunAll();
+  EXPECT_EQ(server_.Requests().size(), 7u);
+}
+
+// Right after message 6 the worker says why, in words a user can act on.
+TEST_F(QueryThreadTest, EveryFailedPageSaysWhy) {
+  testing::StalledListener stalled;
+  const int closed_port = [] {
+    int port = 0;
+    close(testing::ListenOnLoopback(1, port));
+    return port;
+  }();
+  const std::string base = server_.BaseUrl();
+  auto target = [](const std::string& k) { return "/s?wd=" + k + "&pn=0&rn=10"; };
+  server_.Fail(target("s403"), 403);
+  server_.Fail(target("s500"), 500);
+  server_.Fail(target("s429"), 429);
+  server_.Page(target("nolist"), testing::BlockedPage());
+  server_.Redirect(target("sorry"), base + "/sorry/index?continue=x");
+  server_.Page("/sorry/index?continue=x", "<p>unusual traffic</p>");
+  server_.Page(target("empty"), "");
+  server_.Page(target("title"), "<html><title>百度安全验证</title></html>");
+  server_.Page(target("big"), std::string(kMaxBodyBytes + 1, 'x'));
+  server_.Redirect(target("dns"), "http://no-such-host.invalid/s");
+  server_.Redirect(target("closed"), "http://127.0.0.1:" + std::to_string(closed_port) + "/s");
+  server_.Redirect(target("stalled"), stalled.Url("/s"));
+  // No three refusals in a row: the answers between them start the count again.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"s403", "原因：HTTP状态 【403】 ，搜索引擎拒绝本机访问..."},
+      {"s500", "原因：HTTP状态 【500】 ..."},
+      {"s429", "原因：HTTP状态 【429】 ，搜索引擎限制本机的访问频率..."},
+      {"nolist",
+       "原因：页面中没有结果列表，可能是验证页面，也可能是搜索引擎改了页面，需要更新搜索引擎定义.."
+       "."},
+      {"sorry", "原因：搜索引擎转到了验证页面 【127.0.0.1】 ，要求证明访问者不是机器人..."},
+      {"empty", "原因：搜索引擎返回了空白页面..."},
+      {"title", "原因：搜索引擎转到了验证页面 【127.0.0.1】 ，要求证明访问者不是机器人..."},
+      {"big", "原因：页面超过 【32】 MiB的大小上限..."},
+      {"dns", "原因：无法解析地址 【no-such-host.invalid】 ，请检查网络连接和DNS设置..."},
+      {"closed", "原因：无法连接到 【127.0.0.1】 ，请检查网络连接..."},
+      {"stalled", "原因：超过预设时间 【1000】 毫秒仍未连上服务器..."},
+  };
+  std::vector<std::string> keywords;
+  for (const auto& c : cases) keywords.push_back(c.first);
+  TTheardParam& e = Baidu(keywords);
+  e.Timeout = 1000;
+  RunAll();
+
+  Lines lines = DrainQueue();
+  for (const auto& [keyword, reason] : cases) {
+    auto failed = std::find(lines.begin(), lines.end(), Msg(e, msgFetchFailed, {keyword, "1"}));
+    ASSERT_NE(failed, lines.end()) << keyword;
+    ASSERT_NE(failed + 1, lines.end());
+    EXPECT_EQ(failed[1], Gbk(reason)) << keyword;
+  }
+  EXPECT_FALSE(EngineBlocks.Stopped(e.Name));
+  EXPECT_EQ(RunFailures.Count(frVerification), 2);
+  EXPECT_EQ(RunFailures.Count(frConnectTime), 1);
+  EXPECT_EQ(RunFailures.Count(frEngineStopped), 0);
+}
+
+// Three refusals in a row stop the engine for the run; any other answer in
+// between starts the count again.
+TEST_F(QueryThreadTest, ThreeRefusalsInARowStopTheEngine) {
+  for (const char* k : {"v1", "v2", "v3", "v4", "v5", "after"}) {
+    server_.Redirect(std::string("/s?wd=") + k + "&pn=0&rn=10",
+                     server_.BaseUrl() + "/sorry/index?q=" + k);
+  }
+  server_.Page("/s?wd=good&pn=0&rn=10", testing::BaiduShapedPage(HostsWith(kHost, {3})));
+  TTheardParam& e = Baidu({"v1", "v2", "good", "v3", "v4", "v5", "after"});
+  RunAll();
+
+  EXPECT_EQ(ResultsOf(e), (std::vector<std::string>{"", "", "3", "", "", "", ""}));
+  const std::vector<std::string> requests = server_.Requests();
+  EXPECT_EQ(requests.size(), 11u);  // "after" is never asked
+  EXPECT_EQ(std::count(requests.begin(), requests.end(), "/s?wd=after&pn=0&rn=10"), 0);
+  Lines lines = DrainQueue();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[lines.size() - 2],
+            Gbk("搜索引擎 【百度】 连续 【3】 次拒绝访问或要求验证，本次查询不再使用它..."));
+  EXPECT_EQ(lines.back(), Msg(e, msgAllDone, {kHost}) + SummaryFailed(6));
+  EXPECT_TRUE(EngineBlocks.Stopped(e.Name));
+  EXPECT_EQ(RunFailures.Count(frVerification), 5);
+  EXPECT_EQ(RunFailures.Count(frEngineStopped), 1);
 }
 
 }  // namespace

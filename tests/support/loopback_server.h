@@ -1,5 +1,6 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests: it listens on a free port,
-// answers every GET through the test's handler and records what was asked.
+// answers every GET through the test's handler and records what was asked
+// (the request targets, and the request heads for header checks).
 // Connections are kept alive; each one is served on a thread of its own, so
 // the handler runs on the server's threads. Requests() is thread-safe. The
 // destructor stops accepting, ends every connection and joins its threads.
@@ -30,6 +31,7 @@ struct Reply {
   int status = 200;
   std::string body;
   std::string content_type = "text/html; charset=utf-8";
+  std::vector<std::string> headers = {};  // further "Name: value" lines
 };
 
 // A listening TCP socket on 127.0.0.1 at a free port; returns its descriptor
@@ -84,6 +86,17 @@ class LoopbackServer {
     return requests_;
   }
 
+  // The value of header `name` (any case) in request `index`; empty if absent.
+  std::string RequestHeader(std::size_t index, const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string& head = heads_.at(index);
+    const std::string lower_head = Lower(head);
+    const size_t at = lower_head.find("\r\n" + Lower(name) + ":");
+    if (at == std::string::npos) return {};
+    const size_t value = head.find_first_not_of(' ', at + name.size() + 3);
+    return head.substr(value, head.find("\r\n", value) - value);
+  }
+
  private:
   static constexpr int kPollMs = 20;  // how soon a stop is noticed
 
@@ -135,11 +148,14 @@ class LoopbackServer {
       {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(target);
+        heads_.push_back(head);
       }
       Reply reply = handler_(target);
-      std::string response =
-          "HTTP/1.1 " + std::to_string(reply.status) + " " + (reply.status < 400 ? "OK" : "Error") +
-          "\r\nContent-Type: " + reply.content_type +
+      std::string response = "HTTP/1.1 " + std::to_string(reply.status) + " " +
+                             (reply.status < 400 ? "OK" : "Error") +
+                             "\r\nContent-Type: " + reply.content_type;
+      for (const std::string& header : reply.headers) response += "\r\n" + header;
+      response +=
           "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n\r\n" + reply.body;
       if (!SendAll(fd, response)) return;
       if (HasHeaderValue(head, "connection:", "close")) return;
@@ -158,10 +174,13 @@ class LoopbackServer {
 
   // True when a header line named `name` (lower case, with its colon) holds
   // `value`, compared without regard to ASCII case.
+  static std::string Lower(std::string text) {
+    for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+  }
   static bool HasHeaderValue(const std::string& head, const std::string& name,
                              const std::string& value) {
-    std::string lower = head;
-    for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::string lower = Lower(head);
     size_t at = lower.find("\r\n" + name);
     if (at == std::string::npos) return false;
     size_t line_end = lower.find("\r\n", at + 2);
@@ -176,6 +195,7 @@ class LoopbackServer {
   std::list<std::thread> connections_;  // touched by the acceptor, then the destructor
   std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::vector<std::string> heads_;  // request line and headers, as received
 };
 
 }  // namespace korvan::testing
