@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/keyword_workbook.h"
+#include "app/run_report.h"
 #include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/workers.h"
@@ -124,7 +125,8 @@ void RunSheets(TRunTable& table, const TStringList& sheet_names, bool skip_fille
   const std::uint32_t start = GetTickCount();
   FailCount = 0;
   for (int i = 0; i < sheet_names.Count(); ++i) RunSheet(table, sheet_names[i], skip_filled);
-  PrintRunSummary(FailCount, TicksSince(start, GetTickCount()));
+  const std::string report_line = WriteRunReport(table.Connection, FailuresOfRun(FailCount));
+  PrintRunSummary(FailCount, TicksSince(start, GetTickCount()), report_line);
 }
 
 }  // namespace korvan

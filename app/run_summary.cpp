@@ -22,13 +22,15 @@ const Texts& T() {
 
 }  // namespace
 
-void PrintRunSummary(std::int32_t fail_count, std::uint32_t elapsed_ms) {
+void PrintRunSummary(std::int32_t fail_count, std::uint32_t elapsed_ms,
+                     const std::string& report_line) {
   const Texts& t = T();
   PrintLine("");
   PrintLine(fail_count == 0 ? t.all_succeeded
                             : t.failed_head + std::to_string(fail_count) + t.failed_tail);
   PrintLine("");
   PrintLine(t.elapsed_head + std::to_string(elapsed_ms) + t.elapsed_tail);
+  if (!report_line.empty()) PrintLine(report_line);
   PrintLine("");
 }
 

@@ -156,6 +156,19 @@ std::vector<TableSchemaEntry> WorkbookConnection::TableSchema() const {
   return entries;
 }
 
+const std::string& WorkbookConnection::FilePath() const {
+  if (!state_->file) throw WorkbookError("the workbook connection is not open");
+  return state_->path;
+}
+
+const SheetCells& WorkbookConnection::Cells(int sheet) {
+  WorkbookFile& file = state_->File();
+  if (sheet < 0 || sheet >= file.SheetCount()) {
+    throw WorkbookError("the workbook has no worksheet number " + std::to_string(sheet + 1));
+  }
+  return file.Cells(sheet);
+}
+
 void WorkbookConnection::Close() {
   if (!state_->file) return;
   struct Release {
