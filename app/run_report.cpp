@@ -49,7 +49,10 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 std::string ReportPathFor(const std::string& workbook_path) {
-  return std::filesystem::path(workbook_path).replace_extension(".html").string();
+  std::string path = std::filesystem::path(workbook_path).replace_extension(".html").string();
+  // A workbook that is itself named ".html" is never replaced by its report.
+  if (path == workbook_path) path += ".html";
+  return path;
 }
 
 std::vector<TReportFailure> FailuresOfRun(std::int32_t fail_count) {

@@ -14,7 +14,9 @@
 
 namespace korvan {
 
-// The report's file-system name beside `workbook_path` (both UTF-8).
+// The report's file-system name beside `workbook_path` (both UTF-8): the
+// workbook's with ".html" in place of its extension ("关键字.xls" gives
+// "关键字.html"), or after it when the workbook's own extension is ".html".
 std::string ReportPathFor(const std::string& workbook_path);
 
 // The run's failures for the report, as the summary counts them.
