@@ -78,7 +78,8 @@ std::int32_t RankOfCell(const Cell& cell) {
       if (text == "?") return kPointNotFound;
       const std::string_view first = text.substr(0, text.find(','));
       if (!IsDigits(first) || first.size() > 9) return kPointGap;
-      const std::int32_t rank = std::stoi(std::string(first));
+      std::int32_t rank = 0;
+      for (char digit : first) rank = rank * 10 + (digit - '0');
       return rank >= 1 ? rank : kPointGap;
     }
     default:
@@ -135,43 +136,54 @@ void TRankReportBuilder::AddSheet(std::string name, const SheetCells& cells) {
   if (!sheet.Engines.empty()) sheets_.push_back(std::move(sheet));
 }
 
-TReportLine TRankReportBuilder::BuildLine(const SheetIndex& sheet, const EngineRows& engine,
-                                          const KeywordColumn& keyword, int days_per_point,
-                                          int points) const {
-  TReportLine line;
-  line.Keyword = keyword.Name;
+std::vector<TReportLine> TRankReportBuilder::BuildLines(const SheetIndex& sheet,
+                                                        const EngineRows& engine,
+                                                        int days_per_point, int points) const {
+  const SheetCells& cells = *sheet.Cells;
+  std::vector<TReportLine> lines(sheet.Keywords.size());
   TTheardParam limits;
   limits.MaxCount = engine_limit_(engine.Name);
-  std::string search_text;
-  std::uint16_t limit = 0;
-  bool stop_at_first = false;
-  TSeQryThread::ParseKeywordLine(limits, keyword.Name, search_text, limit, stop_at_first);
-  line.Limit = limit;
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    TReportLine& line = lines[k];
+    line.Keyword = sheet.Keywords[k].Name;
+    std::string search_text;
+    std::uint16_t limit = 0;
+    bool stop_at_first = false;
+    TSeQryThread::ParseKeywordLine(limits, line.Keyword, search_text, limit, stop_at_first);
+    line.Limit = limit;
+    line.Points.assign(static_cast<std::size_t>(points), kPointGap);
+  }
 
-  const SheetCells& cells = *sheet.Cells;
-  line.Points.assign(static_cast<std::size_t>(points), kPointGap);
+  // Row by row, as the cells lie in memory.
   for (const DatedRow& row : engine.Rows) {
     if (row.Age >= days_) continue;
-    const std::int32_t rank = RankOfCell(CellAt(cells, row.Row, keyword.Column));
-    std::int32_t& point = line.Points[points - 1 - row.Age / days_per_point];
-    point = BetterPoint(point, rank);
-    line.Best = BetterPoint(line.Best, rank);
-  }
-
-  const Cell& latest = CellAt(cells, engine.Rows[engine.Latest].Row, keyword.Column);
-  line.Latest = CellText(latest);
-  if (CellIsEmpty(latest)) return line;
-  std::int32_t previous = kPointGap;
-  for (std::size_t i = engine.Latest; i-- > 0;) {
-    const Cell& cell = CellAt(cells, engine.Rows[i].Row, keyword.Column);
-    if (!CellIsEmpty(cell)) {
-      previous = RankOfCell(cell);
-      if (previous == kPointGap) return line;  // a text that is no rank
-      break;
+    const std::size_t slice = static_cast<std::size_t>(points - 1 - row.Age / days_per_point);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const std::int32_t rank = RankOfCell(CellAt(cells, row.Row, sheet.Keywords[k].Column));
+      std::int32_t& point = lines[k].Points[slice];
+      point = BetterPoint(point, rank);
+      lines[k].Best = BetterPoint(lines[k].Best, rank);
     }
   }
-  SetChange(line, previous, RankOfCell(latest));
-  return line;
+
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    const std::uint32_t column = sheet.Keywords[k].Column;
+    const Cell& latest = CellAt(cells, engine.Rows[engine.Latest].Row, column);
+    lines[k].Latest = CellText(latest);
+    if (CellIsEmpty(latest)) continue;
+    std::int32_t previous = kPointGap;
+    bool comparable = true;
+    for (std::size_t i = engine.Latest; i-- > 0;) {
+      const Cell& cell = CellAt(cells, engine.Rows[i].Row, column);
+      if (!CellIsEmpty(cell)) {
+        previous = RankOfCell(cell);
+        comparable = previous != kPointGap;  // a text that is no rank is not
+        break;
+      }
+    }
+    if (comparable) SetChange(lines[k], previous, RankOfCell(latest));
+  }
+  return lines;
 }
 
 TRankReport TRankReportBuilder::Build(std::vector<TReportFailure> failures) const {
@@ -194,10 +206,7 @@ TRankReport TRankReportBuilder::Build(std::vector<TReportFailure> failures) cons
       TReportEngine& out_engine = out_sheet.Engines.emplace_back();
       out_engine.Name = engine.Name;
       out_engine.LatestDate = FormatDateYmd(run_day_ - engine.Rows[engine.Latest].Age);
-      for (const KeywordColumn& keyword : sheet.Keywords) {
-        out_engine.Lines.push_back(
-            BuildLine(sheet, engine, keyword, report.DaysPerPoint, report.Points));
-      }
+      out_engine.Lines = BuildLines(sheet, engine, report.DaysPerPoint, report.Points);
       std::stable_sort(out_engine.Lines.begin(), out_engine.Lines.end(), MovedMore);
     }
   }

@@ -128,8 +128,9 @@ class TRankReportBuilder {
     std::vector<EngineRows> Engines;
   };
 
-  TReportLine BuildLine(const SheetIndex& sheet, const EngineRows& engine,
-                        const KeywordColumn& keyword, int days_per_point, int points) const;
+  // The lines of one engine's table, in column order.
+  std::vector<TReportLine> BuildLines(const SheetIndex& sheet, const EngineRows& engine,
+                                      int days_per_point, int points) const;
 
   double run_day_;
   int days_;

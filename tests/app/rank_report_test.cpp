@@ -120,6 +120,10 @@ TEST_F(RankReportTest, PageShowsValuesChangesAndOrderAndEscapesWorkbookTexts) {
 }
 
 TEST_F(RankReportTest, WrittenBesideTheWorkbookOnlyWhenTurnedOn) {
+  EXPECT_EQ(ReportPathFor("/w/关键字.xls"), "/w/关键字.html");
+  EXPECT_EQ(ReportPathFor("/w/book"), "/w/book.html");
+  EXPECT_EQ(ReportPathFor("/w/book.html"), "/w/book.html.html");  // never the workbook
+
   const std::string report = dir_.Path("关键字.html");
   ReportSettings.Enabled = false;
   EXPECT_EQ(WriteRunReport(connection_, {}), "");
