@@ -90,7 +90,7 @@ int PageOnly(const std::string& workbook) {
   RunDate = *EncodeDate(2026, 12, 8) + *EncodeTime(9, 5, 7);
   WorkbookConnection connection;
   connection.Open(testing::ConnectionStringFor(workbook));
-  MeasureReport(connection, workbook, ReportSettings.Days);
+  std::printf("%s\n", Cp936ToUtf8(WriteRunReport(connection, FailuresOfRun(123))).c_str());
   connection.Close();
   return 0;
 }
