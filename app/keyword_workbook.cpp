@@ -41,24 +41,24 @@ bool FindDayRow(const std::string& engine_name, WorkbookTable& table, double run
   return false;
 }
 
-bool ReadKeywordColumns(WorkbookTable& table, TStringList& keywords) {
-  keywords.Clear();
+bool FixedColumnsLead(const std::vector<std::string>& field_names) {
   int fixed_columns = 0;
-  const int field_count = table.FieldCount();
-  for (int index = 0; index < field_count; ++index) {
-    const std::string name = table.FieldName(index);
-    if (index < 3) {
-      for (const char* fixed : {kDateField, kTimeField, kEngineField}) {
-        if (name == fixed) ++fixed_columns;
-      }
-    } else if (fixed_columns != 3) {
-      keywords.Clear();
-      return false;
-    } else {
-      keywords.Add(name);
+  for (std::size_t index = 0; index < 3 && index < field_names.size(); ++index) {
+    for (const char* fixed : {kDateField, kTimeField, kEngineField}) {
+      if (field_names[index] == fixed) ++fixed_columns;
     }
   }
-  return !keywords.Empty();
+  return fixed_columns == 3;
+}
+
+bool ReadKeywordColumns(WorkbookTable& table, TStringList& keywords) {
+  keywords.Clear();
+  std::vector<std::string> names;
+  const int field_count = table.FieldCount();
+  for (int index = 0; index < field_count; ++index) names.push_back(table.FieldName(index));
+  if (names.size() <= 3 || !FixedColumnsLead(names)) return false;
+  for (std::size_t index = 3; index < names.size(); ++index) keywords.Add(names[index]);
+  return true;
 }
 
 bool PrepareKeywords(const std::string& engine_name, WorkbookTable& table, bool skip_filled,

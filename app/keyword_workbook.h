@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/workbook/workbook_table.h"
 #include "text/string_list2.h"
@@ -29,6 +30,10 @@ void ReadSheetNames(const WorkbookConnection& connection, TStringList& sheet_nam
 // the table is then positioned on the lowest such row. The search walks up
 // from the bottom and gives up at a row dated earlier or holding no date.
 bool FindDayRow(const std::string& engine_name, WorkbookTable& table, double run_date);
+
+// True when the first three of the header's field names (code page 936) are
+// "日期", "时间" and "搜索引擎", in any order.
+bool FixedColumnsLead(const std::vector<std::string>& field_names);
 
 // Fills `keywords` with every keyword column of the sheet (fourth column on).
 // False, with `keywords` empty, when the first three columns are not "日期",

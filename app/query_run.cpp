@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/keyword_workbook.h"
+#include "app/run_report.h"
 #include "app/run_summary.h"
 #include "app/settings.h"
 #include "app/workers.h"
@@ -155,8 +156,10 @@ void RunSheets(TRunTable& table, const TStringList& sheet_names, bool skip_fille
   FailCount = 0;
   TSeQryThread::BeginRun();
   for (int i = 0; i < sheet_names.Count(); ++i) RunSheet(table, sheet_names[i], skip_filled);
+  const std::string report_line =
+      WriteRunReport(table.Connection, FailuresOfRun(FailCount, RunFailures));
   PrintRunSummary(FailCount, RunFailures, EngineBlocks.StoppedEngines(),
-                  TicksSince(start, GetTickCount()));
+                  TicksSince(start, GetTickCount()), report_line);
 }
 
 }  // namespace korvan

@@ -20,7 +20,8 @@ namespace korvan {
 
 // The table object reused for every sheet, and whether it is open now.
 struct TRunTable {
-  explicit TRunTable(WorkbookConnection& connection) : Table(connection) {}
+  explicit TRunTable(WorkbookConnection& connection) : Connection(connection), Table(connection) {}
+  WorkbookConnection& Connection;
   WorkbookTable Table;
   bool IsOpen = false;
 };
@@ -28,7 +29,8 @@ struct TRunTable {
 // The steps of one worksheet, `table_name` exactly as listed.
 void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled);
 
-// A whole run: FailCount from 0, every sheet in list order, the summary.
+// A whole run: FailCount from 0, every sheet in list order, the rank report
+// beside the workbook, the summary.
 void RunSheets(TRunTable& table, const TStringList& sheet_names, bool skip_filled);
 
 }  // namespace korvan

@@ -27,7 +27,8 @@ const Texts& T() {
 }  // namespace
 
 void PrintRunSummary(std::int32_t fail_count, const TFailTally& reasons,
-                     const std::vector<std::string>& stopped_engines, std::uint32_t elapsed_ms) {
+                     const std::vector<std::string>& stopped_engines, std::uint32_t elapsed_ms,
+                     const std::string& report_line) {
   const Texts& t = T();
   PrintLine("");
   PrintLine(fail_count == 0 ? t.all_succeeded
@@ -45,6 +46,7 @@ void PrintRunSummary(std::int32_t fail_count, const TFailTally& reasons,
   }
   PrintLine("");
   PrintLine(t.elapsed_head + std::to_string(elapsed_ms) + t.elapsed_tail);
+  if (!report_line.empty()) PrintLine(report_line);
   PrintLine("");
 }
 

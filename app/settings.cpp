@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engines/default_engines.h"
@@ -24,6 +25,10 @@ constexpr const char* kTimeout = "\xB7\xC3\xCE\xCA\xCA\xB1\xCF\xDE";    // 访�
 constexpr const char* kPauseTime = "\xD4\xDD\xCD\xA3\xCA\xB1\xBC\xE4";  // 暂停时间
 constexpr const char* kMaxCount = "\xB2\xE9\xD1\xAF\xCC\xF5\xCA\xFD";   // 查询条数
 constexpr const char* kEnabled = "\xC6\xF4\xD3\xC3";                    // 启用
+
+// The rank report's keys in "公共".
+constexpr const char* kRankReport = "\xC5\xC5\xC3\xFB\xB1\xA8\xB8\xE6";  // 排名报告
+constexpr const char* kReportDays = "\xB1\xA8\xB8\xE6\xCC\xEC\xCA\xFD";  // 报告天数
 
 constexpr std::int32_t kMinTimeout = 1000;
 constexpr std::int32_t kFallbackPause = 500;
@@ -70,7 +75,18 @@ void ApplySettings(const PrivateProfile& ini, TTheardParam& engine) {
   }
 }
 
+TReportSettings ReadReportSettings(const PrivateProfile& ini) {
+  TReportSettings report;
+  report.Enabled = ini.ReadInt(kCommon, kRankReport).value_or(1) != 0;
+  report.Days =
+      std::clamp(ini.ReadInt(kCommon, kReportDays).value_or(TReportSettings::kDefaultDays),
+                 TReportSettings::kMinDays, TReportSettings::kMaxDays);
+  return report;
+}
+
 }  // namespace
+
+TReportSettings ReportSettings;
 
 std::string SettingsFilePath() { return ExecutableDir() + "配置.ini"; }
 
@@ -86,6 +102,7 @@ bool LoadSettingsFrom(const std::string& ini_path, std::string& workbook_path,
   if (!RegularFileExists(workbook_path)) return false;
   if (Engines.empty()) AppendDefaultEngines(Engines);
   for (auto& engine : Engines) ApplySettings(ini, engine);
+  ReportSettings = ReadReportSettings(ini);
   return true;
 }
 

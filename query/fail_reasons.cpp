@@ -81,6 +81,8 @@ std::string ReasonSummaryLine(TFailReason reason, int count) {
   return t.summary_head + WrapArgument(std::to_string(count)) + t.summary_mid + t.summaries[reason];
 }
 
+std::string ReasonSummaryUtf8(TFailReason reason) { return kReasonTextsUtf8[reason].summary; }
+
 std::string EngineStoppedLine(std::string_view engine, int count) {
   const Texts& t = Cp936Texts();
   return t.stopped_head + WrapArgument(engine) + t.stopped_mid +

@@ -52,6 +52,9 @@ std::string ReasonLine(TFailReason reason, std::string_view detail);
 // REQUIRES: frNone < reason < kFailReasonCount.
 std::string ReasonSummaryLine(TFailReason reason, int count);
 
+// The words of ReasonSummaryLine after its count, in UTF-8 (for the report).
+std::string ReasonSummaryUtf8(TFailReason reason);
+
 // The line of a worker whose engine refused `count` requests in a row and
 // is stopped for the rest of the run.
 std::string EngineStoppedLine(std::string_view engine, int count);

@@ -106,6 +106,7 @@ bool WorkbookCanHoldText(const std::string& cp936) {
 
 struct WorkbookConnection::State {
   WorkbookOpener opener;
+  std::string path;  // the workbook's file-system name as given (a link stays a link)
   std::unique_ptr<WorkbookFile> file;
   WorkbookLock lock;
   WorkbookSaver saver;
@@ -140,7 +141,8 @@ WorkbookConnection::~WorkbookConnection() {
 
 void WorkbookConnection::Open(const std::string& connection_string) {
   if (state_->file) throw WorkbookError("the workbook connection is already open");
-  const std::string path = FileOfWorkbook(ToUtf8(DataSourceOf(connection_string)));
+  const std::string given_path = ToUtf8(DataSourceOf(connection_string));
+  const std::string path = FileOfWorkbook(given_path);
   state_->lock.Acquire(path);
   RemoveStaleTemporaries(path);
   state_->saver.Start(path);
@@ -151,6 +153,7 @@ void WorkbookConnection::Open(const std::string& connection_string) {
     state_->lock.Release();
     throw;
   }
+  state_->path = given_path;
   state_->unsaved = false;
   state_->table_names.clear();
   for (int sheet = 0; sheet < state_->file->SheetCount(); ++sheet) {
@@ -169,6 +172,19 @@ std::vector<TableSchemaEntry> WorkbookConnection::TableSchema() const {
   std::vector<TableSchemaEntry> entries;
   for (const std::string& name : state_->table_names) entries.push_back({"TABLE", name});
   return entries;
+}
+
+const std::string& WorkbookConnection::FilePath() const {
+  if (!state_->file) throw WorkbookError("the workbook connection is not open");
+  return state_->path;
+}
+
+const SheetCells& WorkbookConnection::Cells(int sheet) {
+  WorkbookFile& file = state_->File();
+  if (sheet < 0 || sheet >= file.SheetCount()) {
+    throw WorkbookError("the workbook has no worksheet number " + std::to_string(sheet + 1));
+  }
+  return file.Cells(sheet);
 }
 
 void WorkbookConnection::Close() {

@@ -63,6 +63,13 @@ class WorkbookConnection {
   void SetSavedBesideReporter(SavedBesideReporter reporter);
   // The worksheets in workbook order.
   std::vector<TableSchemaEntry> TableSchema() const;
+  // The open workbook's file-system name (UTF-8).
+  const std::string& FilePath() const;
+  // Read-only view of a worksheet's cells as the workbook holds them now
+  // (UTF-8, stored changes included), `sheet` in TableSchema() order: for
+  // reports built from the workbook in memory. The view lasts until the
+  // next change or Close().
+  const SheetCells& Cells(int sheet);
   // Saves pending changes and releases the workbook and its lock, also when
   // the save fails (the failure is then thrown and the files on disk are
   // those of the last successful save).

@@ -111,6 +111,19 @@ TEST_F(SettingsTest, GbkAndUtf8FilesGiveTheSameValues) {
   EXPECT_EQ(Engine(kGoogle).Timeout, 2500);
 }
 
+TEST_F(SettingsTest, RankReportIsOffOnlyForZeroAndItsDaysStayWithin7And3660) {
+  const auto report_of = [this](const std::string& keys) {
+    ReportSettings = {false, 1};
+    EXPECT_TRUE(Load(keys));
+    return std::make_pair(ReportSettings.Enabled, ReportSettings.Days);
+  };
+  EXPECT_EQ(report_of(""), std::make_pair(true, 90));
+  EXPECT_EQ(report_of("排名报告=0\r\n报告天数=5\r\n"), std::make_pair(false, 7));
+  EXPECT_EQ(report_of("排名报告=关\r\n报告天数=99999\r\n"), std::make_pair(true, 3660));
+  EXPECT_EQ(report_of("排名报告=1\r\n报告天数=三十\r\n"), std::make_pair(true, 90));
+  EXPECT_EQ(report_of("报告天数=30\r\n[百度]\r\n排名报告=0\r\n"), std::make_pair(true, 30));
+}
+
 TEST_F(SettingsTest, EnginesFromTheParameterPageAreKeptAndTheirListsEmptied) {
   Engines.emplace_back().Name = "Remote";
   Engines[0].Keywords = std::make_unique<TStringList>();

@@ -108,6 +108,10 @@ class FirstRunAndMenuReruns(E2eCase):
         ])
         self.assertTrue(any(l.startswith("查询完成，共计耗时 【") and l.endswith("】 毫秒...")
                             for l in run.lines))
+        # The rank report beside the workbook, named in the summary.
+        self.assertIn("排名报告已写入 【关键字.html】...", run.lines)
+        with open(os.path.join(self.folder.dir, "关键字.html"), encoding="utf-8") as page:
+            self.assertIn("<td>green-0-20</td>", page.read())
         self.assertNotIn("本工具可以支持", run.output())  # a section per engine
         # "green-0-20": two pages, stop at the first hit.
         self.assertEqual(w.keyword_requests(ALPHA).count("green"), 1)
@@ -163,7 +167,8 @@ class SecondExecutionSameDay(E2eCase):
     def test_second_and_third_execution(self):
         old = ["2026/12/01", "08:00:00", "Alpha", "9", "?"]
         self.folder.write_workbook([("site-c.test", [k.HEADER + ["x", "y"], old])])
-        self.folder.write_ini(common={"暂停时间": "0"}, engines={"Alpha": {"启用": "site-c.test"}})
+        self.folder.write_ini(common={"暂停时间": "0", "排名报告": "0"},
+                              engines={"Alpha": {"启用": "site-c.test"}})
         self.web.hits = {(ALPHA, "x"): {"site-c.test": [1]}, (ALPHA, "y"): {"site-c.test": [2]}}
         self.web.failures = {(ALPHA, "y"): 1}
 
@@ -171,6 +176,9 @@ class SecondExecutionSameDay(E2eCase):
         self.choose(run, b"1")
         self.assertEqual(run.finish(), 0)
         self.assertIn(found("site-c.test", 2, "Alpha"), run.lines)
+        # The report is turned off: no page, no line.
+        self.assertFalse(os.path.exists(os.path.join(self.folder.dir, "keywords.html")))
+        self.assertFalse(any(l.startswith("排名报告") for l in run.lines))
         self.assertEqual(self.folder.read_workbook()["site-c.test"][2], [DAY, TIME, "Alpha", "1"])
 
         with self.web.lock:
@@ -394,9 +402,11 @@ class ResultsOnDiskAtTheMenu(E2eCase):
             "site-a.test": [k.HEADER + ["red", "blue"], [DAY, TIME, "Alpha", "3", "?"]],
             "site-b.test": [k.HEADER + ["one"], [DAY, TIME, "Alpha", "1"]],
         })
-        # No temporary file is left; the fetched parameter page is kept.
+        # No temporary file is left; the fetched parameter page and the rank
+        # report are kept.
+        report = os.path.splitext(name)[0] + ".html"
         self.assertEqual(sorted(os.listdir(folder.dir)),
-                         sorted(["korvan", "配置.ini", "运行参数.txt", name, name + ".bak"]))
+                         sorted(["korvan", "配置.ini", "运行参数.txt", report, name, name + ".bak"]))
 
 
 class ParamPageUnreachable(E2eCase):
