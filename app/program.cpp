@@ -25,22 +25,6 @@ namespace korvan {
 
 namespace {
 
-struct Texts {
-  std::string getting_params = Utf8ToCp936("正在联网获取运行参数...");
-  std::string local_params = Utf8ToCp936("使用本地运行参数文件 【运行参数.txt】 ...");
-  std::string builtin_engines = Utf8ToCp936("没有可用的运行参数，使用内置的搜索引擎...");
-  std::string loading_settings = Utf8ToCp936("正在载入本地设置...");
-  std::string workbook_missing = Utf8ToCp936("Excel文件不存在，请检查！按Enter键退出程序...");
-  std::string workbook_failed = Utf8ToCp936("Excel文件打开失败！按Enter键退出...");
-  std::string startup_failed_head = Utf8ToCp936("程序启动失败 【");
-  std::string startup_failed_tail = Utf8ToCp936("】 ，程序退出...");
-};
-
-const Texts& T() {
-  static const Texts texts;
-  return texts;
-}
-
 // Waits for Enter on the console; goes on at once when input has ended.
 void WaitForEnterKey() {
   KeyInput* input = ConsoleInput.load(std::memory_order_acquire);
@@ -48,7 +32,7 @@ void WaitForEnterKey() {
 }
 
 [[noreturn]] void StartupFailed(const char* what) {
-  PrintLine(T().startup_failed_head + Utf8ToCp936(what) + T().startup_failed_tail);
+  PrintLine(Cp936Text("程序启动失败 【") + Utf8ToCp936(what) + Cp936Text("】 ，程序退出..."));
   EndProcess(1);
 }
 
@@ -57,20 +41,20 @@ void WaitForEnterKey() {
 void LoadStartup(std::string& workbook_path, std::int32_t& section_count) {
   try {
     HttpGlobalInit();
-    PrintLine(T().getting_params);
+    PrintLine(Cp936Text("正在联网获取运行参数..."));
     switch (LoadRunParams()) {
       case psLocalCopy:
-        PrintLine(T().local_params);
+        PrintLine(Cp936Text("使用本地运行参数文件 【运行参数.txt】 ..."));
         break;
       case psBuiltIn:
-        PrintLine(T().builtin_engines);
+        PrintLine(Cp936Text("没有可用的运行参数，使用内置的搜索引擎..."));
         break;
       case psParamPage:
         break;
     }
-    PrintLine(T().loading_settings);
+    PrintLine(Cp936Text("正在载入本地设置..."));
     if (!LoadSettings(workbook_path, section_count)) {
-      PrintLine(T().workbook_missing);
+      PrintLine(Cp936Text("Excel文件不存在，请检查！按Enter键退出程序..."));
       WaitForEnterKey();
       EndProcess(0);
     }
@@ -109,7 +93,7 @@ struct Workbook {
   workbook.sheet_names.reset();
   TEscKeyThread::WaitUntilNoneRunning();  // Enter must reach this wait
   PrintLine(WorkbookFailureLine(failure));
-  PrintLine(T().workbook_failed);
+  PrintLine(Cp936Text("Excel文件打开失败！按Enter键退出..."));
   WaitForEnterKey();
   try {
     if (workbook.connection) workbook.connection->Close();

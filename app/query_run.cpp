@@ -23,28 +23,6 @@ namespace korvan {
 
 namespace {
 
-// Console texts, code page 936.
-struct Texts {
-  std::string open_failed_head = Utf8ToCp936("打开工作表 【");
-  std::string open_failed_tail = Utf8ToCp936("】 失败！跳过...");
-  std::string open_bracket = Utf8ToCp936("【");
-  std::string found_mid1 = Utf8ToCp936("】 中找到 【");
-  std::string found_mid2 = Utf8ToCp936("】 个供 【");
-  std::string found_tail = Utf8ToCp936("】 搜索的关键字...");
-  std::string none_tail = Utf8ToCp936("】 中没有找到可供搜索的关键字...");
-  std::string unholdable_head = Utf8ToCp936("搜索引擎名称 【");
-  std::string unholdable_mid1 = Utf8ToCp936("】 无法写入工作簿，【");
-  std::string unholdable_mid2 = Utf8ToCp936("】 中供它搜索的 【");
-  std::string unholdable_tail = Utf8ToCp936("】 个关键字计为查询失败...");
-  std::string stopped_head = Utf8ToCp936("搜索引擎 【");
-  std::string stopped_mid1 = Utf8ToCp936("】 已在本次查询中停止，【");
-};
-
-const Texts& T() {
-  static const Texts texts;
-  return texts;
-}
-
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 void PrintQueuedLine() {
@@ -61,9 +39,9 @@ void RefuseEngineOnSheet(TRunTable& table, const std::string& sheet, const TThea
   ReadKeywordColumns(table.Table, keywords);
   FailCount += keywords.Count();
   RunFailures.Add(frNameUnwritable, keywords.Count());
-  const Texts& t = T();
-  PrintLine(t.unholdable_head + engine.Name + t.unholdable_mid1 + sheet + t.unholdable_mid2 +
-            std::to_string(keywords.Count()) + t.unholdable_tail);
+  PrintLine(Cp936Text("搜索引擎名称 【") + engine.Name + Cp936Text("】 无法写入工作簿，【") +
+            sheet + Cp936Text("】 中供它搜索的 【") + std::to_string(keywords.Count()) +
+            Cp936Text("】 个关键字计为查询失败..."));
 }
 
 // An engine stopped earlier in the run for refusing this client is not asked
@@ -78,15 +56,14 @@ void SkipStoppedEngine(TRunTable& table, const std::string& sheet, TTheardParam&
   if (count == 0) return;
   FailCount += count;
   RunFailures.Add(frEngineStopped, count);
-  const Texts& t = T();
-  PrintLine(t.stopped_head + engine.Name + t.stopped_mid1 + sheet + t.unholdable_mid2 +
-            std::to_string(count) + t.unholdable_tail);
+  PrintLine(Cp936Text("搜索引擎 【") + engine.Name + Cp936Text("】 已在本次查询中停止，【") +
+            sheet + Cp936Text("】 中供它搜索的 【") + std::to_string(count) +
+            Cp936Text("】 个关键字计为查询失败..."));
 }
 
 // Collects the keywords of every enabled engine and starts its worker;
 // returns whether any worker was started.
 bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) {
-  const Texts& t = T();
   const std::string host = LowerAscii(sheet);
   bool started = false;
   for (std::size_t j = 0; j < Engines.size(); ++j) {
@@ -105,8 +82,9 @@ bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) 
     engine.Results->Clear();
     if (engine.Keywords->Empty()) continue;
     started = true;
-    PrintLine(t.open_bracket + sheet + t.found_mid1 + std::to_string(engine.Keywords->Count()) +
-              t.found_mid2 + engine.Name + t.found_tail);
+    PrintLine(Cp936Text("【") + sheet + Cp936Text("】 中找到 【") +
+              std::to_string(engine.Keywords->Count()) + Cp936Text("】 个供 【") + engine.Name +
+              Cp936Text("】 搜索的关键字..."));
     TSeQryThread::Create(static_cast<int>(j));
   }
   return started;
@@ -115,7 +93,6 @@ bool StartWorkers(TRunTable& table, const std::string& sheet, bool skip_filled) 
 }  // namespace
 
 void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled) {
-  const Texts& t = T();
   if (table.IsOpen) {
     table.IsOpen = false;
     table.Table.Close();
@@ -125,7 +102,7 @@ void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled)
   try {
     table.Table.Open();
   } catch (const WorkbookError&) {
-    PrintLine(t.open_failed_head + table_name + t.open_failed_tail);
+    PrintLine(Cp936Text("打开工作表 【") + table_name + Cp936Text("】 失败！跳过..."));
     return;
   }
   table.IsOpen = true;
@@ -134,7 +111,7 @@ void RunSheet(TRunTable& table, const std::string& table_name, bool skip_filled)
   if (StartWorkers(table, sheet, skip_filled)) {
     TEscKeyThread::Create();
   } else {
-    PrintLine(t.open_bracket + sheet + t.none_tail);
+    PrintLine(Cp936Text("【") + sheet + Cp936Text("】 中没有找到可供搜索的关键字..."));
   }
 
   while (!AllWorkersDone()) {

@@ -16,18 +16,6 @@ namespace korvan {
 
 namespace {
 
-// Console texts, code page 936.
-struct Texts {
-  std::string written_head = Utf8ToCp936("排名报告已写入 【");
-  std::string failed_head = Utf8ToCp936("排名报告写入失败 【");
-  std::string tail = Utf8ToCp936("】...");
-};
-
-const Texts& T() {
-  static const Texts texts;
-  return texts;
-}
-
 // The floor of an engine's MaxCount, for engines the settings do not know.
 constexpr int kUnknownEngineLimit = 10;
 
@@ -95,9 +83,10 @@ std::string WriteRunReport(WorkbookConnection& connection, std::vector<TReportFa
     ReplaceFileAtomically(path, mode_source,
                           [&page](const std::string& temp) { WriteFile(temp, page); });
   } catch (const std::exception& e) {
-    return T().failed_head + Utf8ToCp936(e.what()) + T().tail;
+    return Cp936Text("排名报告写入失败 【") + Utf8ToCp936(e.what()) + Cp936Text("】...");
   }
-  return T().written_head + Utf8ToCp936(std::filesystem::path(path).filename().string()) + T().tail;
+  return Cp936Text("排名报告已写入 【") +
+         Utf8ToCp936(std::filesystem::path(path).filename().string()) + Cp936Text("】...");
 }
 
 }  // namespace korvan

@@ -7,91 +7,59 @@ namespace korvan {
 
 namespace {
 
-// Console texts, code page 936.
-struct Texts {
-  std::string reason = Utf8ToCp936("原因：");
-  std::string other = Utf8ToCp936("Excel文件读写出错");
-  std::string not_found = Utf8ToCp936("找不到Excel文件或它所在的文件夹");
-  std::string no_access = Utf8ToCp936("没有读写Excel文件或它所在文件夹的权限");
-  std::string no_space = Utf8ToCp936("磁盘空间不足");
-  std::string open_in_office = Utf8ToCp936("Excel文件正在办公软件中打开，请先在那里关闭它");
-  std::string in_use = Utf8ToCp936("Excel文件正被另一个运行中的本程序使用");
-  std::string not_workbook = Utf8ToCp936("文件不是Excel工作簿");
-  std::string old_format =
-      Utf8ToCp936("Excel文件是Excel 5.0/95或更早的格式，请先另存为Excel 97-2003格式");
-  std::string damaged = Utf8ToCp936("Excel文件已损坏");
-  std::string duplicate_part = Utf8ToCp936("Excel文件中有两个同名的部件，无法保存回去");
-  std::string open_bracket = Utf8ToCp936(" 【");
-  std::string close_bracket = Utf8ToCp936("】");
-  std::string beside_head = Utf8ToCp936("Excel文件 【");
-  std::string changed = Utf8ToCp936("】 已被其他程序改动");
-  std::string in_office = Utf8ToCp936("】 正在办公软件中打开");
-  std::string save_failed = Utf8ToCp936("】 无法保存（");
-  std::string save_failed_end = Utf8ToCp936("）");
-  std::string beside_tail = Utf8ToCp936("，已将含本次查询结果的工作簿另存为 【");
-  std::string beside_end = Utf8ToCp936("】...");
-};
-
-const Texts& T() {
-  static const Texts texts;
-  return texts;
-}
-
 const std::string& ReasonText(WorkbookFailure kind) {
-  const Texts& t = T();
   switch (kind) {
     case WorkbookFailure::kNotFound:
-      return t.not_found;
+      return Cp936Text("找不到Excel文件或它所在的文件夹");
     case WorkbookFailure::kNoAccess:
-      return t.no_access;
+      return Cp936Text("没有读写Excel文件或它所在文件夹的权限");
     case WorkbookFailure::kNoSpace:
-      return t.no_space;
+      return Cp936Text("磁盘空间不足");
     case WorkbookFailure::kOpenInOffice:
-      return t.open_in_office;
+      return Cp936Text("Excel文件正在办公软件中打开，请先在那里关闭它");
     case WorkbookFailure::kInUse:
-      return t.in_use;
+      return Cp936Text("Excel文件正被另一个运行中的本程序使用");
     case WorkbookFailure::kNotWorkbook:
-      return t.not_workbook;
+      return Cp936Text("文件不是Excel工作簿");
     case WorkbookFailure::kOldFormat:
-      return t.old_format;
+      return Cp936Text("Excel文件是Excel 5.0/95或更早的格式，请先另存为Excel 97-2003格式");
     case WorkbookFailure::kDamaged:
-      return t.damaged;
+      return Cp936Text("Excel文件已损坏");
     case WorkbookFailure::kDuplicatePart:
-      return t.duplicate_part;
+      return Cp936Text("Excel文件中有两个同名的部件，无法保存回去");
     case WorkbookFailure::kOther:
       break;
   }
-  return t.other;
+  return Cp936Text("Excel文件读写出错");
 }
 
 }  // namespace
 
 std::string WorkbookFailureLine(const std::exception& failure) {
-  const Texts& t = T();
   const auto* workbook_error = dynamic_cast<const WorkbookError*>(&failure);
   const WorkbookFailure kind = workbook_error ? workbook_error->Kind() : WorkbookFailure::kOther;
-  return t.reason + ReasonText(kind) + t.open_bracket + Utf8ToCp936(failure.what()) +
-         t.close_bracket;
+  return Cp936Text("原因：") + ReasonText(kind) + Cp936Text(" 【") + Utf8ToCp936(failure.what()) +
+         Cp936Text("】");
 }
 
 void PrintSavedBeside(const WorkbookSavedBeside& saved) {
-  const Texts& t = T();
   std::string why;
   switch (saved.reason) {
     case WorkbookSavedBeside::Reason::kChangedOnDisk:
-      why = t.changed;
+      why = Cp936Text("】 已被其他程序改动");
       break;
     case WorkbookSavedBeside::Reason::kOpenInOffice:
-      why = t.in_office;
+      why = Cp936Text("】 正在办公软件中打开");
       break;
     case WorkbookSavedBeside::Reason::kSaveFailed:
-      why = t.save_failed +
+      why = Cp936Text("】 无法保存（") +
             ReasonText(saved.failure ? saved.failure->Kind() : WorkbookFailure::kOther) +
-            t.save_failed_end;
+            Cp936Text("）");
       break;
   }
-  PrintLine(t.beside_head + Utf8ToCp936(saved.workbook) + why + t.beside_tail +
-            Utf8ToCp936(saved.written) + t.beside_end);
+  PrintLine(Cp936Text("Excel文件 【") + Utf8ToCp936(saved.workbook) + why +
+            Cp936Text("，已将含本次查询结果的工作簿另存为 【") + Utf8ToCp936(saved.written) +
+            Cp936Text("】..."));
 }
 
 }  // namespace korvan

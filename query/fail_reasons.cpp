@@ -15,7 +15,7 @@ struct ReasonText {
   const char* summary;  // after "其中 【count】 处："
 };
 
-// UTF-8 here, code page 936 once converted; indexed by TFailReason.
+// Indexed by TFailReason.
 const std::array<ReasonText, kFailReasonCount> kReasonTextsUtf8 = {{
     {"", ""},
     {"原因：无法解析地址[detail]，请检查网络连接和DNS设置...",
@@ -44,28 +44,6 @@ const std::array<ReasonText, kFailReasonCount> kReasonTextsUtf8 = {{
     {"", "搜索引擎名称无法写入工作簿..."},
 }};
 
-struct Texts {
-  std::array<std::string, kFailReasonCount> lines;
-  std::array<std::string, kFailReasonCount> summaries;
-  std::string summary_head = Utf8ToCp936("其中");
-  std::string summary_mid = Utf8ToCp936("处：");
-  std::string stopped_head = Utf8ToCp936("搜索引擎");
-  std::string stopped_mid = Utf8ToCp936("连续");
-  std::string stopped_tail = Utf8ToCp936("次拒绝访问或要求验证，本次查询不再使用它...");
-};
-
-const Texts& Cp936Texts() {
-  static const Texts texts = [] {
-    Texts t;
-    for (std::size_t i = 0; i < kReasonTextsUtf8.size(); ++i) {
-      t.lines[i] = Utf8ToCp936(kReasonTextsUtf8[i].line);
-      t.summaries[i] = Utf8ToCp936(kReasonTextsUtf8[i].summary);
-    }
-    return t;
-  }();
-  return texts;
-}
-
 }  // namespace
 
 bool IsRefusal(TFailReason reason) {
@@ -73,20 +51,20 @@ bool IsRefusal(TFailReason reason) {
 }
 
 std::string ReasonLine(TFailReason reason, std::string_view detail) {
-  return ReplaceAll(Cp936Texts().lines[reason], "[detail]", WrapArgument(detail));
+  return ReplaceAll(Cp936Text(kReasonTextsUtf8[reason].line), "[detail]", WrapArgument(detail));
 }
 
 std::string ReasonSummaryLine(TFailReason reason, int count) {
-  const Texts& t = Cp936Texts();
-  return t.summary_head + WrapArgument(std::to_string(count)) + t.summary_mid + t.summaries[reason];
+  return Cp936Text("其中") + WrapArgument(std::to_string(count)) + Cp936Text("处：") +
+         Cp936Text(kReasonTextsUtf8[reason].summary);
 }
 
 std::string ReasonSummaryUtf8(TFailReason reason) { return kReasonTextsUtf8[reason].summary; }
 
 std::string EngineStoppedLine(std::string_view engine, int count) {
-  const Texts& t = Cp936Texts();
-  return t.stopped_head + WrapArgument(engine) + t.stopped_mid +
-         WrapArgument(std::to_string(count)) + t.stopped_tail;
+  return Cp936Text("搜索引擎") + WrapArgument(engine) + Cp936Text("连续") +
+         WrapArgument(std::to_string(count)) +
+         Cp936Text("次拒绝访问或要求验证，本次查询不再使用它...");
 }
 
 }  // namespace korvan

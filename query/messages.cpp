@@ -11,11 +11,10 @@ namespace korvan {
 namespace {
 
 struct Template {
-  const char* text;  // UTF-8 here; code page 936 once converted
+  const char* text;  // UTF-8; Cp936Text converts it
   std::vector<std::string_view> placeholders;
 };
 
-// Written as UTF-8 for readability and converted to code page 936 once.
 const std::array<Template, 12> kTemplatesUtf8 = {{
     {"在[name]搜索关键词[keyword]结果的第[pageno]页中的第[index]位找到[host]，总排位为[rank]...",
      {"[name]", "[keyword]", "[pageno]", "[index]", "[host]", "[rank]"}},
@@ -40,37 +39,12 @@ const std::array<Template, 12> kTemplatesUtf8 = {{
     {"[name]搜索[host]上的关键字查询中断，", {"[name]", "[host]"}},
 }};
 
-struct Texts {
-  std::array<std::string, 12> templates;
-  std::string open_bracket;   // " 【"
-  std::string close_bracket;  // "】 "
-  std::string all_succeeded;
-  std::string failed_head;
-  std::string failed_tail;
-};
-
-const Texts& Cp936Texts() {
-  static const Texts texts = [] {
-    Texts t;
-    for (size_t i = 0; i < kTemplatesUtf8.size(); ++i) {
-      t.templates[i] = Utf8ToCp936(kTemplatesUtf8[i].text);
-    }
-    t.open_bracket = Utf8ToCp936(" 【");
-    t.close_bracket = Utf8ToCp936("】 ");
-    t.all_succeeded = Utf8ToCp936("所有关键字均查询成功！");
-    t.failed_head = Utf8ToCp936("总计 【");
-    t.failed_tail = Utf8ToCp936("】 个关键字查询失败！");
-    return t;
-  }();
-  return texts;
-}
-
 }  // namespace
 
 std::string BuildMessage(int id, std::initializer_list<std::string_view> args) {
   if (id < msgFoundAt || id > msgInterrupted) return std::string();
   const auto& placeholders = kTemplatesUtf8[id - 1].placeholders;
-  std::string line = Cp936Texts().templates[id - 1];
+  std::string line = Cp936Text(kTemplatesUtf8[id - 1].text);
   size_t i = 0;
   for (std::string_view arg : args) {
     if (i == placeholders.size()) break;
@@ -80,18 +54,16 @@ std::string BuildMessage(int id, std::initializer_list<std::string_view> args) {
 }
 
 std::string WrapArgument(std::string_view arg) {
-  const Texts& texts = Cp936Texts();
-  std::string wrapped = texts.open_bracket;
+  std::string wrapped = Cp936Text(" 【");
   wrapped.append(arg);
-  wrapped += texts.close_bracket;
+  wrapped += Cp936Text("】 ");
   return wrapped;
 }
 
-std::string SummaryAllSucceeded() { return Cp936Texts().all_succeeded; }
+std::string SummaryAllSucceeded() { return Cp936Text("所有关键字均查询成功！"); }
 
 std::string SummaryFailed(int failed) {
-  const Texts& texts = Cp936Texts();
-  return texts.failed_head + std::to_string(failed) + texts.failed_tail;
+  return Cp936Text("总计 【") + std::to_string(failed) + Cp936Text("】 个关键字查询失败！");
 }
 
 }  // namespace korvan
