@@ -13,6 +13,7 @@
 #include "app/workers.h"
 #include "engines/run_globals.h"
 #include "engines/run_params.h"
+#include "platform/browser_client.h"
 #include "platform/codepage.h"
 #include "platform/console_input.h"
 #include "platform/console_output.h"
@@ -53,6 +54,7 @@ void WaitForEnterKey() {
 // settings section count minus one, or ends the program.
 void LoadStartup(std::string& workbook_path, std::int32_t& section_count) {
   try {
+    RemoveStaleBrowserProfiles();  // left by a korvan that was killed
     HttpGlobalInit();
     PrintLine(T().getting_params);
     LoadRunParams();

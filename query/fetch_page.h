@@ -1,4 +1,6 @@
-// One HTTP GET of a result page for a query worker.
+// One HTTP GET of a result page for a query worker; an engine whose
+// UseXmlHttp is not 0 has its page loaded by its browser instead (the plain
+// client when no browser is installed), see query/engine_browser.h.
 //
 // Returns the body converted to code page 936 and lower-cased ("A"-"Z" only),
 // or an empty text on any transfer failure, a status other than 200 or an
