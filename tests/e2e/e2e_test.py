@@ -8,6 +8,7 @@ Usage: e2e_test.py KORVAN_EXE [unittest arguments, e.g. a test class]
 import os
 import stat
 import sys
+import tempfile
 import time
 import unittest
 
@@ -381,6 +382,93 @@ class VersionNoticeAndExitPage(E2eCase):
             time.sleep(0.01)
         with open(record) as f:
             self.assertEqual(f.read(), "http://www.korvan.test/bye?a=1&b=2\n")
+
+
+def browser_processes(korvan_pid):
+    """Processes whose command line names a browser profile of korvan_pid
+    (the browser and its guard), and the browser's process group members."""
+    mark = "korvan-browser-%d-" % korvan_pid
+    named, groups = [], set()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                cmdline = f.read().decode("utf-8", "replace")
+        except OSError:
+            continue
+        if mark in cmdline:
+            named.append(int(pid))
+            if "--user-data-dir=" in cmdline:
+                groups.add(os.getpgid(int(pid)))
+    return named, groups
+
+
+def group_members(groups):
+    members = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if fields[0] != "Z" and int(fields[2]) in groups:
+            members.append(int(pid))
+    return members
+
+
+class BrowserEngine(E2eCase):
+    """An engine with UseXmlHttp 1 reads a result list that a script writes
+    into the page, keeping the cookie the script set for its next page; the
+    same page through an engine with UseXmlHttp 0 is a failed query."""
+
+    def test_script_written_results_need_the_browser(self):
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
+        self.web.script_hosts = {ALPHA, BETA}
+        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={
+            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn("获取 【Beta】 搜索关键字 【red】 的第 【1】 页的内容失败，"
+                      "关键字 【red】 的查询终止...", run.lines)
+        self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
+            [DAY, TIME, "Alpha", "3", "?"],
+            [DAY, TIME, "Beta"],
+        ])
+        self.assertEqual([(kw, c) for h, kw, c in self.web.cookies if h == ALPHA],
+                         [("red", None), ("blue", "seen=red")])
+
+
+class BrowserEndsWithKorvan(E2eCase):
+    """kill -9 of korvan during a page in the browser leaves no browser
+    process and no profile folder behind."""
+
+    def test_kill_during_a_browser_page(self):
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1)])
+        self.web.hang_hosts = {ALPHA}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red"]])])
+        self.folder.write_ini(engines={"Alpha": {"启用": "site-a.test"}})
+        run = self.start()
+        run.wait_line("正在获取 【Alpha】 搜索关键字 【red】 的第 【1】 页的内容...")
+        while not self.web.keyword_requests(ALPHA):  # the browser asked for the page
+            self.assertLess(time.monotonic(), run.deadline, run.output())
+            time.sleep(0.05)
+        named, groups = browser_processes(run.proc.pid)
+        self.assertTrue(groups, "no browser runs for korvan")
+        tmp = tempfile.gettempdir()
+        profiles = [p for p in os.listdir(tmp) if p.startswith("korvan-browser-%d-" % run.proc.pid)]
+        self.assertEqual(len(profiles), 1)
+        run.proc.kill()
+        run.finish()
+        left = None
+        for _ in range(200):
+            left = browser_processes(run.proc.pid)[0] + group_members(groups)
+            if not left and not os.path.exists(os.path.join(tmp, profiles[0])):
+                break
+            time.sleep(0.05)
+        self.assertEqual(left, [])
+        self.assertFalse(os.path.exists(os.path.join(tmp, profiles[0])))
 
 
 if __name__ == "__main__":
