@@ -402,6 +402,23 @@ def browser_processes(korvan_pid):
     return named, groups
 
 
+def profiles_of(korvan_pid):
+    tmp = tempfile.gettempdir()
+    return [os.path.join(tmp, p) for p in os.listdir(tmp)
+            if p.startswith("korvan-browser-%d-" % korvan_pid)]
+
+
+def browser_leftovers(korvan_pid, groups=()):
+    """Waits up to 10 s for korvan's browser processes, their groups and
+    profile folders to go; returns what is left."""
+    for _ in range(200):
+        left = browser_processes(korvan_pid)[0] + group_members(groups) + profiles_of(korvan_pid)
+        if not left:
+            break
+        time.sleep(0.05)
+    return left
+
+
 def group_members(groups):
     members = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -438,6 +455,7 @@ class BrowserEngine(E2eCase):
         ])
         self.assertEqual([(kw, c) for h, kw, c in self.web.cookies if h == ALPHA],
                          [("red", None), ("blue", "seen=red")])
+        self.assertEqual(browser_leftovers(run.proc.pid), [])
 
 
 class BrowserEndsWithKorvan(E2eCase):
@@ -454,21 +472,12 @@ class BrowserEndsWithKorvan(E2eCase):
         while not self.web.keyword_requests(ALPHA):  # the browser asked for the page
             self.assertLess(time.monotonic(), run.deadline, run.output())
             time.sleep(0.05)
-        named, groups = browser_processes(run.proc.pid)
+        _, groups = browser_processes(run.proc.pid)
         self.assertTrue(groups, "no browser runs for korvan")
-        tmp = tempfile.gettempdir()
-        profiles = [p for p in os.listdir(tmp) if p.startswith("korvan-browser-%d-" % run.proc.pid)]
-        self.assertEqual(len(profiles), 1)
+        self.assertEqual(len(profiles_of(run.proc.pid)), 1)
         run.proc.kill()
         run.finish()
-        left = None
-        for _ in range(200):
-            left = browser_processes(run.proc.pid)[0] + group_members(groups)
-            if not left and not os.path.exists(os.path.join(tmp, profiles[0])):
-                break
-            time.sleep(0.05)
-        self.assertEqual(left, [])
-        self.assertFalse(os.path.exists(os.path.join(tmp, profiles[0])))
+        self.assertEqual(browser_leftovers(run.proc.pid, groups), [])
 
 
 if __name__ == "__main__":
