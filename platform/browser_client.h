@@ -61,8 +61,10 @@ struct BrowserPage {
 class BrowserClient {
  public:
   virtual ~BrowserClient() = default;
-  // Navigates to `url` and returns the document once its load event has
-  // fired and the scripts queued by then have run. A page that is not loaded
+  // Navigates to `url` and returns the document once the page has stopped
+  // loading (its load event has fired, and the pages that its scripts went
+  // on to have loaded too) and the timers its scripts queued without delay
+  // have run. A page that is not loaded
   // after `limit_ms` fails with kTimeLimit; its tab is replaced so the next
   // page starts clean. A browser that has ended or hangs is ended and
   // started again (with a new profile) at the next call.

@@ -38,9 +38,11 @@ struct Navigation {
   int navigate_id = 0;
   int read_id = 0;  // the Runtime.evaluate that takes the document
   bool replied = false;
+  // The frame has stopped loading: the load event has fired, and no script
+  // has started another navigation since.
   bool loaded = false;
-  bool navigated_again = false;  // a script started another navigation
-  std::string net_error;         // errorText of the navigation's reply
+  bool read_stale = false;  // a navigation started while the read was under way
+  std::string net_error;    // errorText of the navigation's reply
   // Status and address of the last main-frame document that arrived.
   long status = 0;
   std::string url;
@@ -173,10 +175,11 @@ class ChromiumClient final : public BrowserClient {
       const json response = params.value("response", json::object());
       nav.status = response.value("status", 0L);
       nav.url = response.value("url", "");
-    } else if (method == "Page.loadEventFired") {
+    } else if (method == "Page.frameStoppedLoading" && params.value("frameId", "") == target_) {
       nav.loaded = true;
-    } else if (method == "Page.frameStartedNavigating" || method == "Page.frameStartedLoading") {
-      if (nav.read_id != 0 && params.value("frameId", "") == target_) nav.navigated_again = true;
+    } else if (method == "Page.frameStartedLoading" && params.value("frameId", "") == target_) {
+      nav.loaded = false;  // a script goes on to another page: wait for that one
+      if (nav.read_id != 0) nav.read_stale = true;
     }
   }
 
@@ -209,13 +212,9 @@ class ChromiumClient final : public BrowserClient {
         nav.net_error = message.value("result", json::object()).value("errorText", "");
         if (!nav.net_error.empty()) break;
       } else if (id != 0 && id == nav.read_id) {
-        if (nav.navigated_again) {  // the document read was of a page being replaced
-          nav.read_id = 0;
-          nav.loaded = false;
-          nav.navigated_again = false;
-          continue;
-        }
-        return Finish(message, nav);
+        nav.read_id = 0;
+        if (!nav.read_stale) return Finish(message, nav);
+        nav.read_stale = false;  // that was the page being replaced
       } else {
         Observe(message, nav);
       }

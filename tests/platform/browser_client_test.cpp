@@ -59,6 +59,9 @@ TEST_F(BrowserClientTest, ScriptsRunCookiesStayAndOnlyA200Counts) {
   });
   http_.server().Get(
       "/moved", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/next"); });
+  http_.server().Get("/by-script", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<script>onload = () => location.replace('/list')</script>", "text/html");
+  });
   http_.server().Get("/gone", [](const httplib::Request&, httplib::Response& res) {
     res.status = 404;
     res.set_content("<p>gone</p>", "text/html");
@@ -80,6 +83,10 @@ TEST_F(BrowserClientTest, ScriptsRunCookiesStayAndOnlyA200Counts) {
   EXPECT_EQ(next.html, "<html><head></head><body><p>next</p></body></html>");
   EXPECT_EQ(cookie_sent.load(), 1);
 
+  BrowserPage by_script = browser->LoadPage(http_.Url("/by-script"), 10000);
+  EXPECT_EQ(by_script.final_url, http_.Url("/list"));
+  EXPECT_NE(by_script.html.find("<li>b.test</li>"), std::string::npos) << by_script.html;
+
   for (auto [path, status] : {std::pair{"/gone", 404L}, {"/empty-error", 503L}}) {
     BrowserPage failed = browser->LoadPage(http_.Url(path), 10000);
     EXPECT_EQ(failed.failure, BrowserFailure::kStatus) << path << ": " << failed.error;
@@ -96,7 +103,7 @@ TEST_F(BrowserClientTest, ScriptsRunCookiesStayAndOnlyA200Counts) {
   EXPECT_EQ(OwnProfiles(), 0);
 }
 
-TEST_F(BrowserClientTest, ANeverFinishingPageIsBoundedAndACrashIsRecovered) {
+TEST_F(BrowserClientTest, ANeverFinishingPageIsBoundedACrashedOrHungBrowserReplaced) {
   http_.server().Get("/never", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("<p>waiting</p><img src=\"/slow.png\">", "text/html");
   });
@@ -129,6 +136,14 @@ TEST_F(BrowserClientTest, ANeverFinishingPageIsBoundedAndACrashIsRecovered) {
   BrowserPage again = browser->LoadPage(http_.Url("/list"), 10000);
   EXPECT_EQ(again.failure, BrowserFailure::kNone) << again.error;
   EXPECT_NE(browser->ProcessId(), pid);
+  EXPECT_EQ(OwnProfiles(), 1);
+
+  // A browser that stops answering is ended; the next page gets a new one.
+  kill(browser->ProcessId(), SIGSTOP);
+  BrowserPage hung = browser->LoadPage(http_.Url("/list"), 1000);
+  EXPECT_EQ(hung.failure, BrowserFailure::kHung) << hung.error;
+  EXPECT_EQ(browser->ProcessId(), 0);
+  EXPECT_EQ(browser->LoadPage(http_.Url("/list"), 10000).failure, BrowserFailure::kNone);
   EXPECT_EQ(OwnProfiles(), 1);
 }
 
