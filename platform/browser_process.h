@@ -15,9 +15,10 @@
 namespace korvan {
 
 struct BrowserProcess {
-  pid_t pid = 0;        // also the id of its process group; 0: not running
-  int pipe_fd = -1;     // our end of the protocol pipe (a socket)
-  int guard_fd = -1;    // write end of the guard's pipe; closing it ends the guard
+  pid_t pid = 0;      // also the id of its process group; 0: not running
+  int pipe_fd = -1;   // our end of the protocol pipe (a socket)
+  int guard_fd = -1;  // write end of the guard's pipe; closing it ends the guard
+  pid_t guard_pid = 0;
   bool reaped = false;  // the browser's exit status has been collected
   std::string profile;  // the profile folder
 };

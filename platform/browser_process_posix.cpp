@@ -99,10 +99,11 @@ void ChildDescriptors(int input, int protocol) {
 }
 
 // The guard, in a session of its own so that a terminal's signals to
-// korvan's group leave it running. Returns its pipe's write end, or -1.
-int StartGuard(const std::string& profile) {
+// korvan's group leave it running. Sets its pipe's write end and its pid.
+void StartGuard(BrowserProcess& process) {
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+  if (pipe2(fds, O_CLOEXEC) != 0) return;
+  const std::string& profile = process.profile;
   const pid_t pid = fork();
   if (pid == 0) {
     setsid();
@@ -114,9 +115,10 @@ int StartGuard(const std::string& profile) {
   close(fds[0]);
   if (pid < 0) {
     close(fds[1]);
-    return -1;
+    return;
   }
-  return fds[1];  // the guard is never waited for: it outlives korvan
+  process.guard_fd = fds[1];
+  process.guard_pid = pid;
 }
 
 std::vector<std::string> BrowserArguments(const std::string& executable,
@@ -262,7 +264,7 @@ bool StartBrowserProcess(const std::string& executable, BrowserProcess& process,
   }
   process = BrowserProcess{};
   process.profile = pattern;
-  process.guard_fd = StartGuard(process.profile);
+  StartGuard(process);
   int pair[2];
   if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
     error = std::string("cannot open the browser's pipe: ") + std::strerror(errno);
@@ -307,6 +309,12 @@ void EndBrowserProcess(BrowserProcess& process) {
     fs::remove_all(process.profile, ignored);
   }
   if (process.guard_fd >= 0) close(process.guard_fd);
+  // The guard ends at once now that its pipe is closed and the folder is
+  // gone; it is reaped unless it takes unusually long.
+  for (int i = 0; process.guard_pid > 0 && i < 100; ++i) {
+    if (waitpid(process.guard_pid, nullptr, WNOHANG) != 0) break;
+    usleep(10000);
+  }
   process = BrowserProcess{};
 }
 

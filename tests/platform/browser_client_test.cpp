@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -24,6 +26,24 @@ int OwnProfiles() {
   const std::string prefix = "korvan-browser-" + std::to_string(getpid()) + "-";
   for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
     if (entry.path().filename().string().rfind(prefix, 0) == 0) ++count;
+  }
+  return count;
+}
+
+// Child processes of this process, running or ended but not reaped.
+int ChildProcesses() {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream fields(line.substr(close + 1));
+    std::string state;
+    pid_t ppid = 0;
+    fields >> state >> ppid;
+    if (ppid == getpid()) ++count;
   }
   return count;
 }
@@ -101,6 +121,7 @@ TEST_F(BrowserClientTest, ScriptsRunCookiesStayAndOnlyA200Counts) {
   EXPECT_EQ(OwnProfiles(), 1);
   browser.reset();
   EXPECT_EQ(OwnProfiles(), 0);
+  EXPECT_EQ(ChildProcesses(), 0) << "a browser or its guard is left, running or unreaped";
 }
 
 TEST_F(BrowserClientTest, ANeverFinishingPageIsBoundedACrashedOrHungBrowserReplaced) {
