@@ -14,6 +14,7 @@
 #include "app/workers.h"
 #include "engines/run_globals.h"
 #include "engines/run_params.h"
+#include "platform/browser_client.h"
 #include "platform/codepage.h"
 #include "platform/console_input.h"
 #include "platform/console_output.h"
@@ -40,6 +41,7 @@ void WaitForEnterKey() {
 // settings section count minus one, or ends the program.
 void LoadStartup(std::string& workbook_path, std::int32_t& section_count) {
   try {
+    RemoveStaleBrowserProfiles();  // left by a korvan that was killed
     HttpGlobalInit();
     PrintLine(Cp936Text("正在联网获取运行参数..."));
     switch (LoadRunParams()) {

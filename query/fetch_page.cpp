@@ -5,6 +5,7 @@
 
 #include "platform/http_client.h"
 #include "platform/response_text.h"
+#include "query/engine_browser.h"
 #include "query/verification_signs.h"
 #include "text/string_helpers.h"
 
@@ -39,9 +40,12 @@ std::pair<TFailReason, std::string> TransferFailure(const HttpResponse& response
 }  // namespace
 
 TFetchedPage FetchPage(const TTheardParam& engine, const std::string& url) {
-  const HttpLimits limits =
-      engine.UseXmlHttp == 0 ? ServerHttpLimits(engine.Timeout) : ClientHttpLimits();
-  const HttpResponse response = CurlHttpClient().Get(url, limits, engine.Cookies.get());
+  HttpResponse response;
+  HttpLimits limits{0, 0, kBrowserPageLimitMs};
+  if (engine.UseXmlHttp == 0 || !FetchInBrowser(engine, url, response)) {
+    limits = engine.UseXmlHttp == 0 ? ServerHttpLimits(engine.Timeout) : ClientHttpLimits();
+    response = CurlHttpClient().Get(url, limits, engine.Cookies.get());
+  }
   TFetchedPage page;
   page.FinalHost = HostOfUrl(response.final_url.empty() ? url : response.final_url);
   page.Answered = response.status != 0;

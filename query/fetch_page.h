@@ -1,5 +1,7 @@
 // One HTTP GET of a result page for a query worker, as a browser makes it:
-// the browser's headers and the engine's own cookies.
+// the browser's headers and the engine's own cookies. An engine whose
+// UseXmlHttp is not 0 has its page loaded by its browser instead (the plain
+// client when no browser is installed), see query/engine_browser.h.
 //
 // On success the page is the body converted to code page 936 and lower-cased
 // ("A"-"Z" only). Otherwise the page is empty and the failure says why: the

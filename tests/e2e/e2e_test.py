@@ -10,6 +10,7 @@ import signal
 import stat
 import struct
 import sys
+import tempfile
 import time
 import unittest
 
@@ -584,6 +585,102 @@ class NoParamAddress(ParamSourceCase):
         os.remove(self.copy_path())
         self.assert_source(self.run_once(), FROM_BUILT_IN, ["百度", "谷歌", "360So", "淘宝"])
         self.assertEqual(self.web.requests, [])
+
+
+def browser_processes(korvan_pid):
+    """Processes whose command line names a browser profile of korvan_pid
+    (the browser and its guard), and the browser's process group members."""
+    mark = "korvan-browser-%d-" % korvan_pid
+    named, groups = [], set()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                cmdline = f.read().decode("utf-8", "replace")
+        except OSError:
+            continue
+        if mark in cmdline:
+            named.append(int(pid))
+            if "--user-data-dir=" in cmdline:
+                groups.add(os.getpgid(int(pid)))
+    return named, groups
+
+
+def profiles_of(korvan_pid):
+    tmp = tempfile.gettempdir()
+    return [os.path.join(tmp, p) for p in os.listdir(tmp)
+            if p.startswith("korvan-browser-%d-" % korvan_pid)]
+
+
+def browser_leftovers(korvan_pid, groups=()):
+    """Waits up to 10 s for korvan's browser processes, their groups and
+    profile folders to go; returns what is left."""
+    for _ in range(200):
+        left = browser_processes(korvan_pid)[0] + group_members(groups) + profiles_of(korvan_pid)
+        if not left:
+            break
+        time.sleep(0.05)
+    return left
+
+
+def group_members(groups):
+    members = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+        except OSError:
+            continue
+        if fields[0] != "Z" and int(fields[2]) in groups:
+            members.append(int(pid))
+    return members
+
+
+class BrowserEngine(E2eCase):
+    """An engine with UseXmlHttp 1 reads a result list that a script writes
+    into the page, keeping the cookie the script set for its next page; the
+    same page through an engine with UseXmlHttp 0 is a failed query."""
+
+    def test_script_written_results_need_the_browser(self):
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
+        self.web.script_hosts = {ALPHA, BETA}
+        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={
+            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn("获取 【Beta】 搜索关键字 【red】 的第 【1】 页的内容失败，"
+                      "关键字 【red】 的查询终止...", run.lines)
+        self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
+            [DAY, TIME, "Alpha", "3", "?"],
+            [DAY, TIME, "Beta"],
+        ])
+        self.assertEqual([(kw, c) for h, kw, c in self.web.cookies if h == ALPHA],
+                         [("red", None), ("blue", "seen=red")])
+        self.assertEqual(browser_leftovers(run.proc.pid), [])
+
+
+class BrowserEndsWithKorvan(E2eCase):
+    """kill -9 of korvan during a page in the browser leaves no browser
+    process and no profile folder behind."""
+
+    def test_kill_during_a_browser_page(self):
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1)])
+        self.web.hang_hosts = {ALPHA}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red"]])])
+        self.folder.write_ini(engines={"Alpha": {"启用": "site-a.test"}})
+        run = self.start()
+        run.wait_line("正在获取 【Alpha】 搜索关键字 【red】 的第 【1】 页的内容...")
+        while not self.web.keyword_requests(ALPHA):  # the browser asked for the page
+            self.assertLess(time.monotonic(), run.deadline, run.output())
+            time.sleep(0.05)
+        _, groups = browser_processes(run.proc.pid)
+        self.assertTrue(groups, "no browser runs for korvan")
+        self.assertEqual(len(profiles_of(run.proc.pid)), 1)
+        run.proc.kill()
+        run.finish()
+        self.assertEqual(browser_leftovers(run.proc.pid, groups), [])
 
 
 if __name__ == "__main__":

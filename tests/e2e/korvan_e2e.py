@@ -11,6 +11,7 @@ and the end-to-end benchmark.
   input, and a hard time limit on everything.
 """
 import http.server
+import json
 import os
 import queue
 import resource
@@ -29,20 +30,20 @@ PARAM_PATH = "/params.txt"
 SPEC = '<li class="g"[*]>|</li>|<li class="g"[*]>|..|0'
 
 
-def engine_block(name, host):
-    return "[%s]\r\nhttp://%s/search?q=[keyword]&start=[0,0,10]\r\n%s\r\n10\r\n0\r\n" % (
-        name, host, SPEC)
+def engine_block(name, host, use_xml_http=0):
+    return "[%s]\r\nhttp://%s/search?q=[keyword]&start=[0,0,10]\r\n%s\r\n10\r\n%d\r\n" % (
+        name, host, SPEC, use_xml_http)
 
 
 def param_page(engines, exit_url="", latest="", menu0="", menu1="", notice=""):
     """The parameter page text: the prelude lines, then one block per
-    (name, host) engine."""
+    (name, host[, UseXmlHttp]) engine."""
     prelude = ["korvan parameters", exit_url, latest, menu0, menu1, notice]
     while prelude[-1] == "":  # empty lines do not count: end the prelude early
         prelude.pop()
     assert "" not in prelude, "an empty text can only end the prelude"
     text = "\r\n".join(prelude) + "\r\n"
-    return text + "".join(engine_block(n, h) for n, h in engines)
+    return text + "".join(engine_block(*engine) for engine in engines)
 
 
 def result_page(items):
@@ -50,6 +51,18 @@ def result_page(items):
     for item in items:
         page += '<li class="g"><h3><a href="http://r/">title</a></h3><cite>%s</cite></li>' % item
     return page + "</ol></div></body></html>"
+
+
+def script_page(items, keyword):
+    """A result page whose list is written by a script once the page has
+    loaded; the script also sets a cookie for the engine's next page."""
+    return ("<html><body><div id=search><ol id=r></ol></div><script>"
+            "document.cookie = 'seen=%s; path=/';"
+            "addEventListener('load', () => { for (const t of %s) {"
+            "  const li = document.createElement('li'); li.className = 'g';"
+            "  li.innerHTML = '<h3>title</h3><cite>' + t + '</cite>';"
+            "  document.getElementById('r').appendChild(li); } });"
+            "</script></body></html>") % (urllib.parse.quote(keyword), json.dumps(items))
 
 
 def baidu_page(items, first_id):
@@ -71,7 +84,11 @@ class LoopbackWeb:
     requests for that keyword get a page without a result list (a failed
     query). An engine host in verifying redirects every result request to
     its verification page /sorry/index. param_status other than 200 makes
-    the parameter page fail. delay_s delays every result page."""
+    the parameter page fail. delay_s delays every result page. Engine hosts
+    in script_hosts answer with a page whose list a script writes (cookies
+    records the Cookie header of each of their requests); hosts in
+    hang_hosts with a page that never finishes loading (an image that never
+    arrives)."""
 
     def __init__(self):
         self.param_text = ""
@@ -81,6 +98,9 @@ class LoopbackWeb:
         self.failures = {}
         self.verifying = set()
         self.delay_s = 0.0
+        self.script_hosts = set()
+        self.hang_hosts = set()
+        self.cookies = []
         self.requests = []
         self.lock = threading.Lock()
         web = self
@@ -143,12 +163,19 @@ class LoopbackWeb:
                 self.requests.append((host, None, None))
             self._send(handler, 200, "<p>unusual traffic from your network</p>", "text/html")
             return
+        if host in self.hang_hosts and url.path == "/hang.png":
+            time.sleep(60)
+        if url.path not in ("/search", "/s"):  # a browser's own requests
+            self._send(handler, 404, "", "text/plain")
+            return
         if "wd" in query:  # the built-in Baidu: /s?wd=..&pn=..&rn=10
             keyword, start = query["wd"][0], int(query.get("pn", ["0"])[0])
         else:
             keyword, start = query.get("q", [""])[0], int(query.get("start", ["0"])[0])
         with self.lock:
             self.requests.append((host, keyword, start))
+            if host in self.script_hosts:
+                self.cookies.append((host, keyword, handler.headers.get("Cookie")))
             left = self.failures.get((host, keyword), 0)
             if left:
                 self.failures[(host, keyword)] = left - 1
@@ -168,7 +195,12 @@ class LoopbackWeb:
         for rank in range(start + 1, start + 11):
             site = next((s for s, ranks in placed.items() if rank in ranks), None)
             items.append("http://%s/page%d" % (site, rank) if site else "www.other%d.net" % rank)
-        page = baidu_page(items, start + 1) if "wd" in query else result_page(items)
+        if host in self.hang_hosts:
+            page = '<html><body><img src="/hang.png"></body></html>'
+        elif host in self.script_hosts:
+            page = script_page(items, keyword)
+        else:
+            page = baidu_page(items, start + 1) if "wd" in query else result_page(items)
         self._send(handler, 200, page, "text/html; charset=utf-8")
 
 

@@ -6,7 +6,11 @@
 #include <iostream>
 #include <thread>
 
+#include "platform/browser_client.h"
+#include "platform/codepage.h"
 #include "platform/http_client.h"
+#include "query/engine_browser.h"
+#include "query/thread_strings.h"
 #include "tests/support/gzip.h"
 #include "tests/support/http_test_server.h"
 
@@ -53,7 +57,11 @@ TEST_F(FetchPageTest, GbkAndUtf8PagesArriveAsTheSameLowerCasedBytes) {
   http_.Start();
   EXPECT_EQ(Fetch("/gbk"), kLowered);
   EXPECT_EQ(Fetch("/utf8"), kLowered);
-  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")).Text, kLowered);
+  // The client component's browser gives the document as it holds it.
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")).Text,
+            "<html><head></head><body>" + kLowered + "</body></html>");
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/gbk")).Text,
+            "<html><head></head><body>" + kLowered + "</body></html>");
   EXPECT_EQ(Fetch("/gz"), "<meta charset=gbk>" + kLowered);
 }
 
@@ -149,6 +157,21 @@ TEST_F(FetchPageTest, AWorkerReusesItsOwnConnectionsButNeverAnothers) {
   ASSERT_FALSE(b1.empty());
   EXPECT_EQ(a2, a1);
   EXPECT_NE(b1, a1);
+}
+
+TEST_F(FetchPageTest, WithoutABrowserTheClientComponentFetchesPlainlyAndSaysWhatToInstall) {
+  Serve("/utf8", 200, kUtf8Page, "text/html; charset=utf-8");
+  http_.Start();
+  SetBrowserExecutableForTesting("");
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")).Text, kLowered);
+  EXPECT_EQ(FetchPage(unlimited_, http_.Url("/utf8")).Text, kLowered);
+  SetBrowserExecutableForTesting(FindBrowserExecutable());
+  ASSERT_EQ(MessageQueue.Count(), 1);  // once per execution
+  std::string line;
+  MessageQueue.Take(line);
+  EXPECT_EQ(Cp936ToUtf8(line),
+            "未找到浏览器，需要浏览器的搜索引擎改用普通方式获取；请安装软件包 "
+            "【chromium-headless-shell】");
 }
 
 TEST_F(FetchPageTest, AnAddressThatCannotBeOpenedThrows) {
