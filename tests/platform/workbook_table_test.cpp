@@ -6,10 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -419,9 +419,18 @@ class SavesBesideTest : public WorkbookTableTest {
         testing::ParseFake(testing::ReadBytes(path), path).at(1).cells.rows.at(3).at(4));
   }
 
+  // "关键字.korvan-yyyymmdd-hhmm.xls" (or "...-hhmm-N.xls") beside the workbook.
   void ExpectCopyBeside(const std::string& copy) const {
-    EXPECT_TRUE(std::regex_match(
-        copy, std::regex(dir_.Path("") + "关键字\\.korvan-\\d{8}-\\d{4}(-\\d+)?\\.xls")))
+    const std::string head = dir_.Path("") + "关键字.korvan-";
+    ASSERT_TRUE(copy.starts_with(head) && copy.ends_with(".xls")) << copy;
+    const std::string stamp = copy.substr(head.size(), copy.size() - head.size() - 4);
+    const auto digits = [&](std::size_t from, std::size_t count) {
+      return stamp.size() >= from + count &&
+             std::all_of(stamp.begin() + from, stamp.begin() + from + count,
+                         [](char c) { return c >= '0' && c <= '9'; });
+    };
+    EXPECT_TRUE(digits(0, 8) && stamp[8] == '-' && digits(9, 4) &&
+                (stamp.size() == 13 || (stamp[13] == '-' && digits(14, stamp.size() - 14))))
         << copy;
   }
 
