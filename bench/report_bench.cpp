@@ -8,7 +8,6 @@
 // usage: report_bench [SHEETS ROWS KEYWORDS]
 //        report_bench --workbook WORKBOOK  (the same on a copy of WORKBOOK)
 //        report_bench --page WORKBOOK      (only writes the report beside WORKBOOK)
-#include <malloc.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -26,39 +25,11 @@
 #include "platform/codepage.h"
 #include "platform/date_time.h"
 #include "tests/support/connection_string.h"
+#include "tests/support/counting_heap.h"
 
 #ifndef KORVAN_BENCH_SCRIPT
 #error "KORVAN_BENCH_SCRIPT names the Python side of the benchmark"
 #endif
-
-// Live and peak heap bytes of the whole process.
-namespace {
-std::atomic<long long> live_bytes{0};
-std::atomic<long long> peak_bytes{0};
-
-void* Allocate(std::size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (!p) throw std::bad_alloc();
-  const long long now = live_bytes += static_cast<long long>(malloc_usable_size(p));
-  long long peak = peak_bytes.load();
-  while (now > peak && !peak_bytes.compare_exchange_weak(peak, now)) {
-  }
-  return p;
-}
-
-void Release(void* p) {
-  if (!p) return;
-  live_bytes -= static_cast<long long>(malloc_usable_size(p));
-  std::free(p);
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
 
 namespace {
 
@@ -75,14 +46,13 @@ double MiB(long long bytes) { return bytes / 1048576.0; }
 // peak heap and size, and returns the time.
 double MeasureReport(WorkbookConnection& connection, const std::string& workbook, int days) {
   ReportSettings.Days = days;
-  const long long before = live_bytes.load();
-  peak_bytes.store(before);
+  const std::size_t before = testing::RestartHeapPeak();
   const auto start = Clock::now();
   const std::string line = WriteRunReport(connection, FailuresOfRun(123, RunFailures));
   const double seconds = SecondsSince(start);
   const auto size = std::filesystem::file_size(ReportPathFor(workbook));
   std::printf("report, %4d days: %7.3f s, peak heap %6.1f MiB, page %5.2f MB (%s)\n", days, seconds,
-              MiB(peak_bytes.load() - before), size / 1e6, Cp936ToUtf8(line).c_str());
+              MiB(testing::HeapPeakBytes.load() - before), size / 1e6, Cp936ToUtf8(line).c_str());
   return seconds;
 }
 
@@ -90,7 +60,8 @@ int PageOnly(const std::string& workbook) {
   RunDate = *EncodeDate(2026, 12, 8) + *EncodeTime(9, 5, 7);
   WorkbookConnection connection;
   connection.Open(testing::ConnectionStringFor(workbook));
-  std::printf("%s\n", Cp936ToUtf8(WriteRunReport(connection, FailuresOfRun(123, RunFailures))).c_str());
+  std::printf("%s\n",
+              Cp936ToUtf8(WriteRunReport(connection, FailuresOfRun(123, RunFailures))).c_str());
   connection.Close();
   return 0;
 }
@@ -135,7 +106,7 @@ int main(int argc, char** argv) {
     table.Close();
   }
   const double load = SecondsSince(start);
-  std::printf("workbook load: %.2f s, heap %.1f MiB\n", load, MiB(live_bytes.load()));
+  std::printf("workbook load: %.2f s, heap %.1f MiB\n", load, MiB(testing::HeapLiveBytes.load()));
 
   const double report_90 = MeasureReport(connection, workbook, 90);
   const double report_3660 = MeasureReport(connection, workbook, 3660);

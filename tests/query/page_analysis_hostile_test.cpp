@@ -5,7 +5,6 @@
 //
 // This executable counts every heap allocation (operator new is replaced).
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -17,38 +16,9 @@
 #include "engines/default_engines.h"
 #include "query/query_thread.h"
 #include "query/thread_strings.h"
+#include "tests/support/counting_heap.h"
 #include "text/html_blocks.h"
 #include "text/string_helpers.h"
-
-namespace {
-
-std::atomic<std::size_t> live_bytes{0};
-std::atomic<std::size_t> peak_bytes{0};
-
-void* Allocate(std::size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  const std::size_t now = live_bytes += malloc_usable_size(p);
-  std::size_t peak = peak_bytes.load();
-  while (now > peak && !peak_bytes.compare_exchange_weak(peak, now)) {
-  }
-  return p;
-}
-
-void Release(void* p) {
-  if (p == nullptr) return;
-  live_bytes -= malloc_usable_size(p);
-  std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) { return Allocate(size); }
-void* operator new[](std::size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
 
 namespace korvan {
 namespace {
@@ -70,10 +40,9 @@ TEST(PageAnalysisHostileTest, HeapStaysWithinFourPagesAndSixteenMiB) {
       engine.ExtractSpec = DefaultEngines[row][2];
       engine.PerPage = 10;
       std::string result;
-      const std::size_t before = live_bytes.load();
-      peak_bytes = before;
+      const std::size_t before = testing::RestartHeapPeak();
       EXPECT_EQ(TSeQryThread::AnalyzePage(engine, page, "k", result, false, 1), pvHostFound);
-      EXPECT_LE(peak_bytes - before, 4 * page.size() + (16u << 20))
+      EXPECT_LE(testing::HeapPeakBytes - before, 4 * page.size() + (16u << 20))
           << "shape " << static_cast<int>(shape) << ", engine row " << row;
       DrainQueue();
     }
