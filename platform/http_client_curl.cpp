@@ -306,8 +306,11 @@ class CurlClient : public HttpClient {
 
   // The handle's cookie engine holds exactly the jar's cookies: a handle that
   // served another engine before keeps none of that engine's.
+  // Adding a cookie switches the cookie engine on; "ALL" then empties it.
+  // (CURLOPT_COOKIEFILE "" would switch it on too, but its pending file list
+  // is never freed by curl_easy_reset, a leak per request.)
   static void LoadCookies(CURL* curl, const HttpCookieJar& cookies) {
-    SetOpt(curl, CURLOPT_COOKIEFILE, "");
+    SetOpt(curl, CURLOPT_COOKIELIST, "Set-Cookie: engine=on; domain=engine.invalid");
     SetOpt(curl, CURLOPT_COOKIELIST, "ALL");
     for (const std::string& line : cookies.Lines()) SetOpt(curl, CURLOPT_COOKIELIST, line.c_str());
   }
