@@ -74,6 +74,10 @@ struct HttpResponse {
   std::vector<std::pair<std::string, std::string>> headers;
 };
 
+// Throws HttpError unless `url` is an absolute http or https address, the
+// only addresses either component loads.
+void CheckUrl(const std::string& url);
+
 class HttpClient {
  public:
   virtual ~HttpClient() = default;

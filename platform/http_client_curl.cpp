@@ -178,7 +178,8 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return 0;
 }
 
-// Throws HttpError unless `url` is an absolute http or https address.
+}  // namespace
+
 void CheckUrl(const std::string& url) {
   std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
   if (!parsed) throw HttpError("cannot set up the HTTP request: out of memory");
@@ -194,6 +195,8 @@ void CheckUrl(const std::string& url) {
   curl_free(scheme);
   if (!web) throw HttpError("cannot open the HTTP request: not an http address " + url);
 }
+
+namespace {
 
 template <typename T>
 void SetOpt(CURL* curl, CURLoption option, T value) {

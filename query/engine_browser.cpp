@@ -47,12 +47,6 @@ BrowserClient* BrowserOf(const TTheardParam& engine) {
   return client.get();
 }
 
-bool IsWebAddress(const std::string& url) {
-  const std::size_t colon = url.find("://");
-  const std::string scheme = LowerAscii(url.substr(0, colon));
-  return colon != std::string::npos && (scheme == "http" || scheme == "https");
-}
-
 // The browser's failures in the terms of the plain client, so that the
 // reason line is the same whichever component loaded the page.
 HttpFailure HttpFailureOf(BrowserFailure failure, const std::string& error) {
@@ -89,8 +83,7 @@ std::string ErrorTextOf(BrowserFailure failure, std::string error) {
 }  // namespace
 
 bool FetchInBrowser(const TTheardParam& engine, const std::string& url, HttpResponse& response) {
-  if (!IsWebAddress(url))
-    throw HttpError("cannot open the HTTP request: not an http address " + url);
+  CheckUrl(url);
   BrowserClient* browser = BrowserOf(engine);
   if (browser == nullptr) return false;
   BrowserPage page = browser->LoadPage(url, kBrowserPageLimitMs);
