@@ -18,6 +18,7 @@ import resource
 import shutil
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -120,7 +121,14 @@ class LoopbackWeb:
             def do_GET(self):
                 web._answer(self)
 
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        class Server(http.server.ThreadingHTTPServer):
+            def handle_error(self, request, client_address):
+                # A browser drops connections it no longer needs; that is
+                # not a fault of the page served.
+                if not isinstance(sys.exc_info()[1], ConnectionError):
+                    super().handle_error(request, client_address)
+
+        self.server = Server(("127.0.0.1", 0), Handler)
         self.server.daemon_threads = True
         self.port = self.server.server_address[1]
         self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)

@@ -106,7 +106,15 @@ std::vector<EnginePages> Pages() {
                   [](int i) {
                     return std::string(i % 2 ? "<div class=\"vrwrap\">" : "<div class=\"rb\">") +
                            "<h3><a href=\"/link?url=x\">t</a></h3><div class=\"citeurl\"><span>" +
-                           Host(i) + "</span></div></div>";
+                           Host(i) + "</span></div>" +
+                           // A card's list of other sites' answers and the hidden
+                           // box of searches to suggest are not the result's own.
+                           (i == 1 ? "<ul class=\"str-ul-list\"><li><a href=\"http://"
+                                     "www.target.com/q\">a</a></li></ul><div style=\"display:"
+                                     "none\" class=\"r-sech ext_query\"><a href=\"http://"
+                                     "www.target.com/web\">s</a></div>"
+                                   : "") +
+                           "</div>";
                   }) +
            "</div>",
        "<div class=\"results\"></div>",
