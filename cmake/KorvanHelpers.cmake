@@ -9,6 +9,13 @@ function(korvan_target_settings target)
   endif()
 endfunction()
 
+if(WIN32)
+  # A console program of one file: the C and C++ runtimes and the threads
+  # library linked in, so only the DLLs of every Windows are needed.
+  add_link_options(-static)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
+endif()
+
 if(KORVAN_SANITIZE)
   add_compile_options(-fsanitize=${KORVAN_SANITIZE} -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=${KORVAN_SANITIZE})
