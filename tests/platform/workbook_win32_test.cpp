@@ -115,7 +115,7 @@ TEST(WorkbookWin32Test, OfficeLockFilesAndChangesOnDiskSendSavesBeside) {
   auto file = OpenXlsFile(book);
 
   // Excel has the workbook open: refused, and the save goes beside.
-  const std::string owner = Utf8OfPath(PathOfUtf8(folder) / "~$关键字.xls");
+  const std::string owner = Utf8OfPath(PathOfUtf8(folder) / PathOfUtf8("~$关键字.xls"));
   WriteFile(owner, "someone");
   EXPECT_EQ(AcquireFailure(book), WorkbookFailure::kOpenInOffice);
   file->SetText(0, 2, 3, "1");
