@@ -1,30 +1,35 @@
-// UTF-8 texts, as the program keeps them, to and from the UTF-16 texts of
-// the Windows API. Invalid input is replaced, never an error. Windows only.
+// Conversions between the program's UTF-8 names and the forms the systems
+// take them in.
+//
+// Windows (wide_text_win32.cpp): WideFromUtf8 / Utf8FromWide convert between
+// UTF-8 and UTF-16 for the W calls of the Windows API; an invalid sequence
+// becomes U+FFFD. Not declared on other systems.
+//
+// Both systems: FsPath / Utf8OfPath build and read a std::filesystem::path
+// through its UTF-8 form, so a UTF-8 name is the same file everywhere
+// (a path made from a plain std::string would read the ANSI code page on
+// Windows). Thread-safe, never throw.
 #pragma once
 
-#include <windows.h>
-
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace korvan {
 
-inline std::wstring WideFromUtf8(std::string_view text) {
-  std::wstring wide(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0),
-      L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      static_cast<int>(wide.size()));
-  return wide;
+#ifdef _WIN32
+std::wstring WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
+#endif
+
+inline std::filesystem::path FsPath(std::string_view utf8) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-inline std::string Utf8FromWide(std::wstring_view text) {
-  std::string utf8(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr),
-                   '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(),
-                      static_cast<int>(utf8.size()), nullptr, nullptr);
-  return utf8;
+inline std::string Utf8OfPath(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
 }
 
 }  // namespace korvan

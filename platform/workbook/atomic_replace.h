@@ -2,7 +2,11 @@
 // either the old file or the new one, never a mix: the new content goes to a
 // temporary file in the same folder (".<name>.saving-XXXXXX", created
 // exclusively by the writer), is flushed to disk, gets the old file's
-// permissions and is renamed over it; then the folder is flushed.
+// permissions and is renamed over it; then the folder is flushed. On Windows
+// the flush is FlushFileBuffers, the rename MoveFileExW with
+// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, the new file keeps the
+// security of the folder it is made in and takes the old file's attributes
+// (read-only, hidden...), and no folder is flushed.
 //
 // Main thread only. A failure throws WorkbookError; the target is then left
 // as it was and the temporary file is removed.
@@ -43,5 +47,19 @@ std::optional<FileIdentity> WriteNewFileAtomically(
 // (younger ones may belong to another program saving there now). Call only
 // while holding the workbook's lock. Never throws.
 void RemoveStaleTemporaries(const std::string& target);
+
+namespace detail {
+
+// The name of temporary files of saves of `target` up to the random part.
+std::string SavingTemporaryPrefix(const std::string& target);
+
+// Each system's writing and commit, for both of the above: nothing when
+// `replace` is false and `target` exists.
+std::optional<FileIdentity> WriteAndCommit(const std::string& target,
+                                           const std::string& mode_source,
+                                           const std::function<void(const std::string&)>& write,
+                                           WorkbookLock* lock, bool replace);
+
+}  // namespace detail
 
 }  // namespace korvan

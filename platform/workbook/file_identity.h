@@ -1,11 +1,10 @@
 // Whether a file is still the one a program read or last wrote: the same
-// file (device and inode), the same size and the same modification time. A
-// program that saves by renaming a new file over it changes the inode; one
-// that writes in place changes the size or the modification time (within
-// the file system's time resolution).
+// file, the same size and the same modification time. The file is its device
+// and inode on POSIX systems, its volume serial number and file index on
+// Windows. A program that saves by renaming a new file over it changes the
+// file; one that writes in place changes the size or the modification time
+// (within the file system's time resolution). Thread-safe.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <optional>
@@ -22,7 +21,9 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
-FileIdentity IdentityOf(const struct stat& status);
+// The identity of an open file (a descriptor on POSIX systems, a HANDLE on
+// Windows); nothing when it cannot be had.
+std::optional<FileIdentity> IdentityOfOpenFile(std::intptr_t file);
 
 // The identity of the file `path` names (links followed); nothing when there
 // is none.

@@ -1,12 +1,11 @@
 #include "platform/workbook/workbook_saver.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/backup_copy.h"
 #include "platform/workbook/file_lock.h"
+#include "platform/workbook/utf8_path.h"
 
 namespace korvan {
 
@@ -15,25 +14,24 @@ namespace {
 // Copies of one minute beyond this many are not made.
 constexpr int kMaxCopiesPerMinute = 100;
 
-bool Exists(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
-}
-
 }  // namespace
 
 std::string SideCopyName(const std::string& workbook, std::time_t now, int n) {
-  const std::filesystem::path file(workbook);
+  const std::filesystem::path file = PathOfUtf8(workbook);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M", &local);
-  std::string name = file.stem().string();
+  std::string name = Utf8OfPath(file.stem());
   name += ".korvan-";
   name += stamp;
   if (n > 1) name += "-" + std::to_string(n);
-  name += file.extension().string();
-  return (file.parent_path() / name).string();
+  name += Utf8OfPath(file.extension());
+  return Utf8OfPath(file.parent_path() / PathOfUtf8(name));
 }
 
 void WorkbookSaver::Start(const std::string& path) {
@@ -43,7 +41,7 @@ void WorkbookSaver::Start(const std::string& path) {
 }
 
 std::optional<WorkbookSavedBeside::Reason> WorkbookSaver::Obstacle() const {
-  if (Exists(OfficeLockFilePath(target_))) return WorkbookSavedBeside::Reason::kOpenInOffice;
+  if (!OfficeLockFileBeside(target_).empty()) return WorkbookSavedBeside::Reason::kOpenInOffice;
   if (IdentityOfPath(target_) != known_) return WorkbookSavedBeside::Reason::kChangedOnDisk;
   return std::nullopt;
 }
@@ -76,7 +74,7 @@ void WorkbookSaver::SaveBeside(WorkbookFile& file, WorkbookSavedBeside::Reason r
         throw WorkbookError("cannot save a copy beside " + workbook_ + ": too many copies");
       }
       copy = SideCopyName(workbook_, now, n);
-      if (!Exists(copy)) written = WriteNewFileAtomically(copy, workbook_, write);
+      if (!NameExists(copy)) written = WriteNewFileAtomically(copy, workbook_, write);
     }
   } catch (const WorkbookError&) {
     if (failure) throw *failure;  // the workbook's own failure says more

@@ -1,7 +1,5 @@
 #include "platform/workbook/workbook_table.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <utility>
@@ -10,6 +8,7 @@
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/cell_text.h"
 #include "platform/workbook/file_lock.h"
+#include "platform/workbook/utf8_path.h"
 #include "platform/workbook/workbook_saver.h"
 
 namespace korvan {
@@ -75,11 +74,11 @@ std::string TableNameOfSheet(const std::string& utf8_name) {
 // The file a workbook name stands for: a symbolic link's target, so that
 // saves replace that file in its own folder instead of the link.
 std::string FileOfWorkbook(const std::string& path) {
-  struct stat status {};
-  if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
   std::error_code ec;
-  const std::filesystem::path target = std::filesystem::canonical(path, ec);
-  return ec ? path : target.string();  // a dangling link fails to open as it is
+  const std::filesystem::path name = PathOfUtf8(path);
+  if (!std::filesystem::is_symlink(name, ec)) return path;
+  const std::filesystem::path target = std::filesystem::canonical(name, ec);
+  return ec ? path : Utf8OfPath(target);  // a dangling link fails to open as it is
 }
 
 const Cell* CellAt(const SheetCells& cells, std::size_t row, std::size_t col) {

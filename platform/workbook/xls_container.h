@@ -1,7 +1,10 @@
-// The compound-file container of an .xls workbook, through libgsf: the file
+// The compound-file container of an .xls workbook, through libgsf on POSIX
+// systems and structured storage (IStorage over memory) on Windows: the file
 // is read into memory once, its workbook stream is found (by name, whatever
 // its letter case) and read, and a new container can be written that holds
-// a new workbook stream and a copy of every other stream and storage.
+// a new workbook stream and a copy of every other stream and storage. The
+// container is built in memory and written into a file created here, never
+// into a temporary file of the library's own.
 //
 // Failures (a missing or unreadable file, a file that is no compound file, a
 // damaged container, an Excel 5.0/95 workbook, a write error) throw
@@ -10,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvan::xls {
 
@@ -37,8 +41,13 @@ class XlsContainer {
   std::string file_;
   std::string workbook_;
   std::string workbook_name_;
-  struct Gsf;
-  Gsf* gsf_ = nullptr;
+  struct Storage;  // each system's open container
+  Storage* storage_ = nullptr;
 };
+
+// The workbook stream's name among the names of the top-level streams of the
+// container read from `path`: "Workbook" in any letter case. Throws for an
+// Excel 5.0/95 workbook (a "Book" stream only) and for none.
+std::string WorkbookStreamName(const std::vector<std::string>& names, const std::string& path);
 
 }  // namespace korvan::xls

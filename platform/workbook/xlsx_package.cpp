@@ -1,12 +1,7 @@
 #include "platform/workbook/xlsx_package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -22,8 +17,8 @@ namespace {
 // file only slightly larger. Copied entries keep their bytes as they are.
 constexpr zip_uint32_t kDeflateLevel = 1;
 
-// Library and system texts begin in upper case; in the middle of a message
-// they read better without.
+// Library texts begin in upper case; in the middle of a message they read
+// better without.
 std::string Uncapitalised(std::string text) {
   if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
     text[0] = static_cast<char>(text[0] - 'A' + 'a');
@@ -58,22 +53,9 @@ struct ArchiveDiscarder {
 }  // namespace
 
 XlsxPackage::XlsxPackage(const std::string& path) : path_(path) {
-  // Opened here rather than by libzip, whose open error drops errno.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const int error = errno;
-    throw WorkbookError("cannot open " + path + ": " + Uncapitalised(std::strerror(error)),
-                        FailureOfErrno(error));
-  }
-  struct stat status;
-  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd);
-    throw WorkbookError("cannot open " + path + ": not a file", WorkbookFailure::kNotWorkbook);
-  }
   int code = 0;
-  zip_ = zip_fdopen(fd, 0, &code);  // owns fd from here on
+  zip_ = OpenArchive(code);
   if (!zip_) {
-    ::close(fd);
     const WorkbookFailure kind = code == ZIP_ER_NOZIP ? WorkbookFailure::kNotWorkbook
                                  : code == ZIP_ER_INCONS || code == ZIP_ER_EOF
                                      ? WorkbookFailure::kDamaged

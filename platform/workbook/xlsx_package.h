@@ -5,9 +5,11 @@
 // copied as it is stored, without inflating it.
 //
 // A package holding two parts of one name is refused at opening: it could
-// be read but not written back. The package stays open (and its file with it) for the object's
-// lifetime, so a copy can still be made after the file was replaced on disk. Not thread-safe. Every
-// failure throws WorkbookError naming the file and reason.
+// be read but not written back. The package stays open for the object's
+// lifetime, so a copy can still be made after the file was replaced on disk:
+// on POSIX systems through its open file, on Windows (where an open file
+// cannot be replaced) from the whole file read into memory at opening. Not
+// thread-safe. Every failure throws WorkbookError naming the file and reason.
 #pragma once
 
 #include <cstddef>
@@ -46,11 +48,15 @@ class XlsxPackage {
                  const std::set<std::string>& dropped) const;
 
  private:
+  // Each system's opening of the package at `path`: the archive, or null
+  // with libzip's error code in `code`; throws when the file cannot be read.
+  struct zip* OpenArchive(int& code);
   std::optional<std::string> RepeatedPartName() const;
   std::optional<std::size_t> Locate(std::string_view part) const;
   std::string ReadIndex(std::size_t index, std::string_view part) const;
 
   std::string path_;
+  std::string bytes_;  // Windows: the file, which the archive reads
   struct zip* zip_ = nullptr;
 };
 

@@ -249,11 +249,29 @@ TEST_F(WorkbookTableTest, SecondConnectionAndOfficeLockFileAreRefused) {
   first.Close();
   EXPECT_EQ(refusal(), "connected");
 
-  const std::string office_lock = dir_.Write(".~lock.关键字.xls#", ",someone,host,08.12.2026;");
-  EXPECT_EQ(refusal(), "cannot open " + path_ +
-                           ": the workbook is open in an office program (close it there first)");
-  std::filesystem::remove(office_lock);
-  EXPECT_EQ(refusal(), "connected");
+  // LibreOffice's lock file, and the owner file of Excel beside the workbook.
+  for (const char* name : {".~lock.关键字.xls#", "~$关键字.xls"}) {
+    const std::string office_lock = dir_.Write(name, ",someone,host,08.12.2026;");
+    EXPECT_EQ(refusal(), "cannot open " + path_ +
+                             ": the workbook is open in an office program (close it there first)")
+        << name;
+    std::filesystem::remove(office_lock);
+    EXPECT_EQ(refusal(), "connected");
+  }
+}
+
+TEST(OfficeLockFilesTest, OwnerFilesOfExcelAndWord) {
+  // Excel puts "~$" before the whole name; Word, for a name longer than six
+  // characters before its extension, in place of its first two characters.
+  EXPECT_EQ(OwnerFilePaths("/d/关键字.xls"), (Strings{"/d/~$关键字.xls"}));
+  EXPECT_EQ(OwnerFilePaths("a.xls"), (Strings{"~$a.xls"}));
+  EXPECT_EQ(OwnerFilePaths("/d/ab.xlsx"), (Strings{"/d/~$ab.xlsx"}));
+  EXPECT_EQ(OwnerFilePaths("/d/123456.xls"), (Strings{"/d/~$123456.xls"}));
+  EXPECT_EQ(OwnerFilePaths("/d/OfficeReport.xls"),
+            (Strings{"/d/~$OfficeReport.xls", "/d/~$ficeReport.xls"}));
+  EXPECT_EQ(OwnerFilePaths("/d/网站排名关键字表.xls"),
+            (Strings{"/d/~$网站排名关键字表.xls", "/d/~$排名关键字表.xls"}));
+  EXPECT_EQ(OfficeLockFilePath("/d/关键字.xls"), "/d/.~lock.关键字.xls#");
 }
 
 // Changes one cell of sheet 1 and closes the table and the connection,
@@ -466,9 +484,17 @@ TEST_F(SavesBesideTest, ChangesOfOtherProgramsAreNeverOverwritten) {
   ExpectCopyBeside(reports_[1].written);
   EXPECT_EQ(KeywordCellOf(copy), "2");
   EXPECT_EQ(KeywordCellOf(reports_[1].written), "3");
+
+  // Excel opens the second copy: the next save makes a third one.
+  dir_.Write("~$" + std::filesystem::path(reports_[1].written).filename().string(), "someone");
+  SetAndSave("4");
+  ASSERT_EQ(reports_.size(), 3u);
+  EXPECT_EQ(reports_[2].reason, WorkbookSavedBeside::Reason::kOpenInOffice);
+  EXPECT_EQ(KeywordCellOf(reports_[1].written), "3");
+  EXPECT_EQ(KeywordCellOf(reports_[2].written), "4");
   connection_.Close();
   EXPECT_EQ(testing::ReadBytes(path_), theirs);
-  EXPECT_EQ(FilesIn(dir_.Path("")).size(), 4u);  // no backup: the workbook was never saved
+  EXPECT_EQ(FilesIn(dir_.Path("")).size(), 6u);  // no backup: the workbook was never saved
 }
 
 TEST_F(SavesBesideTest, FailedSaveOfTheWorkbookGoesIntoACopy) {

@@ -1,5 +1,3 @@
-#include "platform/workbook/file_lock.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,8 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
+#include "platform/workbook/file_lock.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan {
@@ -39,11 +37,6 @@ bool StillNamedBy(int fd, const std::string& path) {
 
 }  // namespace
 
-std::string OfficeLockFilePath(const std::string& path) {
-  const std::filesystem::path file(path);
-  return (file.parent_path() / (".~lock." + file.filename().string() + "#")).string();
-}
-
 WorkbookLock::~WorkbookLock() {
   AbortRelock();
   Release();
@@ -51,8 +44,7 @@ WorkbookLock::~WorkbookLock() {
 
 void WorkbookLock::Acquire(const std::string& path) {
   Release();
-  struct stat office {};
-  if (::lstat(OfficeLockFilePath(path).c_str(), &office) == 0) {
+  if (!OfficeLockFileBeside(path).empty()) {
     throw WorkbookError("cannot open " + path +
                             ": the workbook is open in an office program (close it there first)",
                         WorkbookFailure::kOpenInOffice);
@@ -72,7 +64,8 @@ void WorkbookLock::Acquire(const std::string& path) {
                           FailureOfErrno(error));
     }
     if (StillNamedBy(fd, path)) {
-      fd_ = fd;
+      file_ = fd;
+      path_ = path;
       return;
     }
     ::close(fd);
@@ -82,8 +75,8 @@ void WorkbookLock::Acquire(const std::string& path) {
 
 void WorkbookLock::PrepareRelock(const std::string& new_file) {
   AbortRelock();
-  next_fd_ = OpenLocked(new_file);
-  if (next_fd_ < 0) {
+  next_file_ = OpenLocked(new_file);
+  if (next_file_ < 0) {
     const int error = errno;
     throw WorkbookError("cannot lock " + new_file + ": " + std::strerror(error),
                         FailureOfErrno(error));
@@ -91,20 +84,20 @@ void WorkbookLock::PrepareRelock(const std::string& new_file) {
 }
 
 void WorkbookLock::CommitRelock() {
-  if (next_fd_ < 0) return;
+  if (next_file_ == kNone) return;
   Release();
-  fd_ = next_fd_;
-  next_fd_ = -1;
+  file_ = next_file_;
+  next_file_ = kNone;
 }
 
 void WorkbookLock::AbortRelock() {
-  if (next_fd_ >= 0) ::close(next_fd_);
-  next_fd_ = -1;
+  if (next_file_ != kNone) ::close(static_cast<int>(next_file_));
+  next_file_ = kNone;
 }
 
 void WorkbookLock::Release() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (file_ != kNone) ::close(static_cast<int>(file_));
+  file_ = kNone;
 }
 
 }  // namespace korvan

@@ -1,11 +1,10 @@
-#include "platform/workbook/new_file.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
+#include "platform/workbook/new_file.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan {
@@ -20,18 +19,18 @@ namespace {
 
 NewFile::NewFile(const std::string& path)
     : path_(path),
-      fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)) {
-  if (fd_ < 0) ThrowWriteError(path_, errno);
+      file_(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+  if (file_ < 0) ThrowWriteError(path_, errno);
 }
 
 NewFile::~NewFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (file_ != kNone) ::close(static_cast<int>(file_));
 }
 
 void NewFile::Write(const char* data, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::write(fd_, data + done, size - done);
+    const ssize_t n = ::write(static_cast<int>(file_), data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) ThrowWriteError(path_, errno);
     done += static_cast<std::size_t>(n);
@@ -44,8 +43,8 @@ void NewFile::Close() {
 }
 
 int NewFile::Release() {
-  const int fd = fd_;
-  fd_ = -1;
+  const int fd = static_cast<int>(file_);
+  file_ = kNone;
   return fd;
 }
 
