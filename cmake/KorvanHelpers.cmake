@@ -9,6 +9,13 @@ function(korvan_target_settings target)
   endif()
 endfunction()
 
+if(WIN32)
+  # A console program of one file: the C and C++ runtimes and the threads
+  # library linked in, so only the DLLs of every Windows are needed.
+  add_link_options(-static)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE _WIN32_WINNT=0x0601)
+endif()
+
 if(KORVAN_SANITIZE)
   add_compile_options(-fsanitize=${KORVAN_SANITIZE} -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=${KORVAN_SANITIZE})
@@ -39,5 +46,9 @@ function(korvan_add_test name)
   if(ARG_LABELS)
     list(APPEND _properties LABELS "${ARG_LABELS}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_properties})
+  # A cross-built test lists its cases when CTest runs, not during the build.
+  if(CMAKE_CROSSCOMPILING)
+    set(_discovery DISCOVERY_MODE PRE_TEST)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 ${_discovery} PROPERTIES ${_properties})
 endfunction()

@@ -1,6 +1,8 @@
 #include "text/string_helpers.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace korvan {
 namespace {
@@ -23,10 +25,8 @@ void ForEachTaken(std::string_view text, std::string_view old_text, Taken&& take
   std::size_t boundary = 0;  // a known character boundary at or before `from`
   std::size_t from = 0;
   while (from + old_text.size() <= text.size()) {
-    const void* hit =
-        memmem(text.data() + from, text.size() - from, old_text.data(), old_text.size());
-    if (hit == nullptr) break;
-    const std::size_t at = static_cast<const char*>(hit) - text.data();
+    const std::size_t at = FindBytes(text, old_text, from);
+    if (at == std::string_view::npos) break;
     while (boundary < at) boundary += IsLeadByte(text[boundary]) ? 2 : 1;
     if (boundary != at) {  // `at` is the second byte of a two-byte character
       from = at + 1;
@@ -131,6 +131,21 @@ std::string LowerAscii(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
+}
+
+std::size_t FindBytes(std::string_view text, std::string_view find, std::size_t from) {
+  if (from > text.size() || find.size() > text.size() - from) return std::string_view::npos;
+  if (find.empty()) return from;
+#if defined(__GLIBC__)
+  // glibc's memmem is linear (two-way) and vectorised.
+  const void* hit = memmem(text.data() + from, text.size() - from, find.data(), find.size());
+  return hit == nullptr ? std::string_view::npos
+                        : static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+#else
+  const auto hit = std::search(text.begin() + from, text.end(),
+                               std::boyer_moore_horspool_searcher(find.begin(), find.end()));
+  return hit == text.end() ? std::string_view::npos : static_cast<std::size_t>(hit - text.begin());
+#endif
 }
 
 }  // namespace korvan

@@ -36,4 +36,9 @@ std::string_view TrimBlanks(std::string_view text);
 // Byte-wise lower-casing of "A" to "Z" only.
 std::string LowerAscii(std::string_view text);
 
+// The offset of the first occurrence of `find` in `text` at or after `from`,
+// or npos; an empty `find` is found at `from`. Linear in the text's length
+// whatever the bytes (pages may be hostile).
+std::size_t FindBytes(std::string_view text, std::string_view find, std::size_t from = 0);
+
 }  // namespace korvan

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <functional>
 
+#include "text/string_helpers.h"
+
 namespace korvan {
 namespace {
 
@@ -23,6 +25,18 @@ std::string_view Clip(std::string_view text) {
 // memrchr and compare from the last byte backwards.
 constexpr std::size_t kShortFind = 64;
 
+// The last byte `c` in text[0, n), or null.
+const char* LastByte(const char* text, unsigned char c, std::size_t n) {
+#if defined(__GLIBC__)
+  return static_cast<const char*>(memrchr(text, c, n));
+#else
+  while (n > 0) {
+    if (static_cast<unsigned char>(text[--n]) == c) return text + n;
+  }
+  return nullptr;
+#endif
+}
+
 // 0-based start of the rightmost occurrence of `find` that lies wholly in
 // text[0, limit), or -1.
 Pos RightmostIn(std::string_view find, const char* text, std::size_t limit) {
@@ -37,9 +51,9 @@ Pos RightmostIn(std::string_view find, const char* text, std::size_t limit) {
   }
   std::size_t candidates = limit - m + 1;  // starts 0 .. candidates - 1
   while (candidates > 0) {
-    const void* hit = memrchr(text, static_cast<unsigned char>(find[0]), candidates);
+    const char* hit = LastByte(text, static_cast<unsigned char>(find[0]), candidates);
     if (hit == nullptr) return -1;
-    const std::size_t p = static_cast<const char*>(hit) - text;
+    const std::size_t p = hit - text;
     std::size_t i = m;
     while (i > 1 && text[p + i - 1] == find[i - 1]) --i;
     if (i == 1) return static_cast<Pos>(p);
@@ -70,9 +84,8 @@ int FindForward(std::string_view find, std::string_view text, int start) {
   if (find.empty() || text.empty()) return 0;
   const std::size_t from = start < 1 ? 0 : static_cast<std::size_t>(start) - 1;
   if (from >= text.size() || find.size() > text.size() - from) return 0;
-  const void* hit = memmem(text.data() + from, text.size() - from, find.data(), find.size());
-  if (hit == nullptr) return 0;
-  return static_cast<int>(static_cast<const char*>(hit) - text.data()) + 1;
+  const std::size_t at = FindBytes(text, find, from);
+  return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
 }
 
 int FindBackward(std::string_view find, std::string_view text, int last) {

@@ -685,4 +685,5 @@ class BrowserEndsWithKorvan(E2eCase):
 
 if __name__ == "__main__":
     KORVAN = os.path.abspath(sys.argv[1])
+    k.use_program(KORVAN)
     unittest.main(argv=[sys.argv[0]] + sys.argv[2:], verbosity=2)

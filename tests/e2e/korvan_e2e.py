@@ -25,6 +25,26 @@ import time
 import urllib.parse
 
 PARAM_HOST = "params.korvan.test"
+
+# True when the program under test is korvan.exe, run under Wine: a Windows
+# console program whose output to a pipe is the GBK bytes of its texts with
+# CR LF line ends. Set by use_program().
+WINDOWS = False
+
+
+def use_program(path):
+    """Tells the helpers which program the tests run (korvan or korvan.exe)."""
+    global WINDOWS, BANNER_TOP
+    WINDOWS = path.lower().endswith(".exe")
+    if WINDOWS:
+        # A GBK console shows the frame as it is: each box character takes
+        # two columns of its own.
+        BANNER_TOP = "     ┏┓" + " " * 50 + "┏┓"
+
+
+# Runs a Windows program under Wine as on a Chinese Windows (code page 936).
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
+                        "windows", "wine-run")
 PARAM_PATH = "/params.txt"
 
 # Google-shaped result pages: one <li class="g"> per result.
@@ -281,7 +301,7 @@ class RunFolder:
 
     def __init__(self, korvan_path, workbook_name="关键字.xls"):
         self.dir = tempfile.mkdtemp(prefix="korvan-e2e-")
-        self.exe = os.path.join(self.dir, "korvan")
+        self.exe = os.path.join(self.dir, "korvan.exe" if WINDOWS else "korvan")
         shutil.copy2(korvan_path, self.exe)
         self.workbook = os.path.join(self.dir, workbook_name)
 
@@ -318,11 +338,14 @@ class Korvan:
                if k.lower() not in ("no_proxy", "http_proxy", "https_proxy", "all_proxy")}
         env.update({"http_proxy": web.proxy() if web else "http://127.0.0.1:9",
                     "LANG": "C.UTF-8", "LC_ALL": "C.UTF-8", "TZ": "UTC"})
+        command = [folder.exe]
+        if WINDOWS:
+            command = [WINE_RUN, folder.exe]
         env.update(extra_env or {})
         self.deadline = time.monotonic() + limit_s
         self.lines = []
         self.new_lines = queue.Queue()
-        self.proc = subprocess.Popen([folder.exe], cwd=folder.dir, stdin=stdin,
+        self.proc = subprocess.Popen(command, cwd=folder.dir, stdin=stdin,
                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=env)
         self.rusage = None
         self.returncode = None
@@ -338,7 +361,10 @@ class Korvan:
 
     def _read(self):
         for raw in self.proc.stdout:
-            line = raw.decode("utf-8", errors="replace").rstrip("\n")
+            if WINDOWS:
+                line = raw.decode("gb18030", errors="replace").rstrip("\r\n")
+            else:
+                line = raw.decode("utf-8", errors="replace").rstrip("\n")
             self.lines.append(line)
             self.new_lines.put(line)
         self.new_lines.put(None)
