@@ -6,10 +6,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "platform/console_events_win32.h"
@@ -19,20 +21,8 @@ namespace korvan {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Records read from the console at a time.
 constexpr DWORD kRecordBatch = 64;
-// How often a pipe is looked at while waiting for bytes.
-constexpr int kPipePollMs = 10;
-
-// Milliseconds left until `deadline`, at least 0; -1 without a deadline.
-int MsLeft(bool limited, Clock::time_point deadline) {
-  if (!limited) return -1;
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
 
 // The code of a key press, or 0 for a key that is no press of its own.
 std::uint16_t KeyCodeOf(const KEY_EVENT_RECORD& key) {
@@ -96,11 +86,10 @@ class ConsoleKeyInput final : public KeyInput {
 
   KeyRead ReadKey(int timeout_ms) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    const bool limited = timeout_ms >= 0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
+    const WaitLimit limit(timeout_ms);
     while (keys_.empty()) {
       if (ended_) return {KeyRead::kEnd, 0};
-      const ConsoleEvents::WaitResult waited = events_->Wait(MsLeft(limited, deadline));
+      const ConsoleEvents::WaitResult waited = events_->Wait(limit.Left());
       if (waited == ConsoleEvents::kTimeout) return {KeyRead::kTimeout, 0};
       if (waited == ConsoleEvents::kFailed || !events_->Read(records_)) {
         ended_ = true;
@@ -115,7 +104,7 @@ class ConsoleKeyInput final : public KeyInput {
       }
       // Records that hold no key press (the mouse, focus, releases) do not
       // stretch the wait.
-      if (keys_.empty() && limited && Clock::now() >= deadline) return {KeyRead::kTimeout, 0};
+      if (keys_.empty() && limit.Passed()) return {KeyRead::kTimeout, 0};
     }
     const std::uint16_t code = keys_.front();
     keys_.pop_front();
@@ -130,39 +119,55 @@ class ConsoleKeyInput final : public KeyInput {
   bool ended_ = false;
 };
 
-// The bytes of a pipe, a file or a character device other than a console.
-// A pipe is looked at with PeekNamedPipe, so that a wait never blocks in
-// ReadFile beyond its time-out; a file or a device is read directly.
-class HandleByteSource final : public ByteSource {
+// The bytes of a pipe, a file or a character device other than a console,
+// read by a thread of their own so that a wait never blocks in ReadFile
+// beyond its time-out (PeekNamedPipe would do for a Windows pipe, but not
+// for every pipe a program may be given, e.g. Wine's). The thread owns its
+// share of the state and ends with the input; a KeyInput that goes first
+// leaves it to finish alone.
+class ThreadByteSource final : public ByteSource {
  public:
-  explicit HandleByteSource(HANDLE handle)
-      : handle_(handle), pipe_(GetFileType(handle) == FILE_TYPE_PIPE) {}
+  explicit ThreadByteSource(HANDLE handle) : shared_(std::make_shared<Shared>()) {
+    std::thread([handle, shared = shared_] {
+      char buffer[256];
+      for (;;) {
+        DWORD got = 0;
+        const bool read = ReadFile(handle, buffer, sizeof buffer, &got, nullptr) && got > 0;
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        if (read) {
+          shared->bytes.append(buffer, got);
+        } else {
+          shared->ended = true;  // end of file, a closed pipe, or an error
+        }
+        shared->arrived.notify_all();
+        if (!read) return;
+      }
+    }).detach();
+  }
 
   Result Read(int timeout_ms, std::string& out) override {
-    DWORD want = 256;
-    if (pipe_) {
-      const bool limited = timeout_ms >= 0;
-      const auto deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout_ms : 0);
-      DWORD available = 0;
-      for (;;) {
-        if (!PeekNamedPipe(handle_, nullptr, 0, nullptr, &available, nullptr)) return kEnd;
-        if (available > 0) break;
-        const int left = MsLeft(limited, deadline);
-        if (left == 0) return kTimeout;
-        Sleep(static_cast<DWORD>(left < 0 || left > kPipePollMs ? kPipePollMs : left));
-      }
-      if (available < want) want = available;
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    const auto ready = [this] { return !shared_->bytes.empty() || shared_->ended; };
+    if (timeout_ms < 0) {
+      shared_->arrived.wait(lock, ready);
+    } else if (!shared_->arrived.wait_for(lock, std::chrono::milliseconds(timeout_ms), ready)) {
+      return kTimeout;
     }
-    char buf[256];
-    DWORD got = 0;
-    if (!ReadFile(handle_, buf, want, &got, nullptr) || got == 0) return kEnd;
-    out.append(buf, got);
+    if (shared_->bytes.empty()) return kEnd;
+    out += shared_->bytes;
+    shared_->bytes.clear();
     return kData;
   }
 
  private:
-  const HANDLE handle_;
-  const bool pipe_;
+  // Shared with the reading thread.
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::string bytes;   // read but not yet handed out
+    bool ended = false;  // nothing more will come
+  };
+  const std::shared_ptr<Shared> shared_;
 };
 
 bool IsConsole(HANDLE handle) {
@@ -172,7 +177,7 @@ bool IsConsole(HANDLE handle) {
 
 std::unique_ptr<KeyInput> MakeHandleKeyInput(HANDLE handle) {
   if (IsConsole(handle)) return MakeConsoleKeyInput(MakeConsoleHandleEvents(handle));
-  return MakeByteKeyInput(std::make_unique<HandleByteSource>(handle));
+  return MakeByteKeyInput(std::make_unique<ThreadByteSource>(handle));
 }
 
 // The console input mode found before the switch to key mode.

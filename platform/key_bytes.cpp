@@ -1,7 +1,6 @@
 // Key presses decoded from the bytes a terminal or a pipe delivers.
 #include "platform/key_bytes.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -18,8 +17,6 @@ constexpr int kMaxSequenceBytes = 32;
 
 constexpr int kNoByte = -1;   // time-out
 constexpr int kEndByte = -2;  // input has ended
-
-using Clock = std::chrono::steady_clock;
 
 // The code of a key given by a single byte (not ESC).
 std::uint16_t SingleByteKey(unsigned char b) {
@@ -126,15 +123,10 @@ class ByteKeyInput final : public KeyInput {
 
   // The next byte, waiting at most timeout_ms (negative: without limit).
   int NextByte(int timeout_ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    const WaitLimit limit(timeout_ms);
     while (pending_.empty()) {
       if (ended_) return kEndByte;
-      int wait = -1;
-      if (timeout_ms >= 0) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-      }
-      switch (source_->Read(wait, pending_)) {
+      switch (source_->Read(limit.Left(), pending_)) {
         case ByteSource::kData:
           break;
         case ByteSource::kTimeout:

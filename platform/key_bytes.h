@@ -7,12 +7,35 @@
 // both systems whenever key input does not come from a Windows console.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
 #include "platform/console_input.h"
 
 namespace korvan {
+
+// A time limit of `timeout_ms` from its making (negative: none), for waits
+// that are taken in several steps.
+class WaitLimit {
+ public:
+  explicit WaitLimit(int timeout_ms)
+      : limited_(timeout_ms >= 0),
+        deadline_(std::chrono::steady_clock::now() +
+                  std::chrono::milliseconds(limited_ ? timeout_ms : 0)) {}
+  // Milliseconds left, at least 0; -1 without a limit.
+  int Left() const {
+    if (!limited_) return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline_ - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+  }
+  bool Passed() const { return Left() == 0; }
+
+ private:
+  bool limited_;
+  std::chrono::steady_clock::time_point deadline_;
+};
 
 // Where the bytes come from (one system's file descriptor or handle).
 class ByteSource {
