@@ -70,6 +70,11 @@ TEST(WindowsCodePageTest, PageCharsetsMapToCodePagesAndBadBytesBecomeQuestionMar
   // starts: "?" each, and the bytes after them are kept.
   EXPECT_EQ(Cp936ToUtf8("a\x81 b\xFF\xC4\xE3\x81"), "a? b?你?");
   EXPECT_EQ(ConvertCharsetLenient("a\xFF\xC3\xA9", "utf-8", "gbk"), "a?\xA8\xA6");
+  // Long text is decoded in runs: a character across a run's end is kept
+  // whole, and a bad byte in one run leaves the others as they are.
+  const std::string run(4095, 'a');
+  EXPECT_EQ(Cp936ToUtf8(run + "\xC4\xE3" + run + "\xFF" + run), run + "你" + run + "?" + run);
+  EXPECT_EQ(Cp936ToUtf8("\xFF" + run + "\xC4\xE3"), "?" + run + "你");
 }
 
 }  // namespace
