@@ -2,7 +2,6 @@
 // to UTF-16 with MultiByteToWideChar and encoded with WideCharToMultiByte.
 #include <windows.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <optional>
@@ -20,9 +19,7 @@ constexpr UINT kUtf16Le = 1200;
 constexpr UINT kUtf16Be = 1201;
 constexpr UINT kGb18030 = 54936;
 // The longest character of any code page handled here (GB18030).
-constexpr std::size_t kMaxCharBytes = 4;
-// Bytes decoded in one call while looking for invalid sequences.
-constexpr std::size_t kRunBytes = 4096;
+constexpr int kMaxCharBytes = 4;
 
 // The charset name lower-cased without "-", "_", " " and ".".
 std::string Normalized(const char* name) {
@@ -116,38 +113,26 @@ bool DecodeStrict(std::string_view bytes, UINT page, std::wstring& out) {
   return true;
 }
 
-// Decodes the one character at `bytes[at]` onto `out`, the shortest run of
-// bytes that decodes; a byte that starts no character becomes "?". Returns
-// the bytes taken.
-std::size_t DecodeOne(std::string_view bytes, std::size_t at, UINT page, std::wstring& out) {
-  for (std::size_t n = 1; n <= kMaxCharBytes && at + n <= bytes.size(); ++n) {
-    if (DecodeStrict(bytes.substr(at, n), page, out)) return n;
-  }
-  out.push_back(L'?');
-  return 1;
-}
-
-// `bytes` decoded from code page `page`, a run of kRunBytes at a time. A run
-// that decodes whole (its end moved back by up to a character's length, so
-// as not to cut one) ends on a character boundary; a run holding an invalid
-// sequence is decoded one character at a time.
+// `bytes` decoded from code page `page`. Text with an invalid sequence is
+// decoded one character at a time: the shortest run of bytes that decodes is
+// one character, and a byte that starts none becomes "?" and is skipped.
 std::wstring DecodeLenient(std::string_view bytes, UINT page) {
   std::wstring out;
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    const std::size_t end = std::min(bytes.size(), at + kRunBytes);
-    std::size_t decoded_to = 0;
-    for (std::size_t to = end; to > at && to + kMaxCharBytes > end; --to) {
-      if (DecodeStrict(bytes.substr(at, to - at), page, out)) {
-        decoded_to = to;
+  if (bytes.empty() || DecodeStrict(bytes, page, out)) return out;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    int taken = 0;
+    for (int n = 1; n <= kMaxCharBytes && i + static_cast<std::size_t>(n) <= bytes.size(); ++n) {
+      if (DecodeStrict(bytes.substr(i, static_cast<std::size_t>(n)), page, out)) {
+        taken = n;
         break;
       }
     }
-    if (decoded_to != 0) {
-      at = decoded_to;
-      continue;
+    if (taken == 0) {
+      out.push_back(L'?');
+      taken = 1;
     }
-    while (at < end) at += DecodeOne(bytes, at, page, out);
+    i += static_cast<std::size_t>(taken);
   }
   return out;
 }
