@@ -19,6 +19,7 @@
 
 #include "platform/browser_client.h"
 #include "platform/browser_process.h"
+#include "platform/proxy_environment.h"
 
 namespace korvan {
 
@@ -174,12 +175,8 @@ pid_t ForkBrowser(const std::vector<std::string>& args, int child_end) {
   });
 }
 
-// "host:port" or "scheme://host:port" of a curl-style proxy variable, in the
-// form Chromium takes; empty when unset.
-std::string ProxyServer(const char* value) {
-  if (value == nullptr) return {};
-  std::string v = value;
-  while (!v.empty() && (v.back() == '/' || v.back() == ' ')) v.pop_back();
+// A proxy of the curl-style variables in the form Chromium takes.
+std::string ProxyServer(std::string v) {
   for (auto [curl, chromium] :
        {std::pair{"socks5h://", "socks5://"}, {"socks4a://", "socks4://"}}) {
     if (v.rfind(curl, 0) == 0) v = chromium + v.substr(std::strlen(curl));
@@ -190,29 +187,12 @@ std::string ProxyServer(const char* value) {
 }  // namespace
 
 std::vector<std::string> BrowserProxySwitches(const char* (*env)(const char* name)) {
-  auto either = [env](const char* lower, const char* upper) {
-    const char* v = env(lower);
-    return v != nullptr ? v : (upper != nullptr ? env(upper) : nullptr);
-  };
-  // As curl: http_proxy only in lower case, the others in either.
-  const std::string all = ProxyServer(either("all_proxy", "ALL_PROXY"));
-  std::string http = ProxyServer(either("http_proxy", nullptr));
-  std::string https = ProxyServer(either("https_proxy", "HTTPS_PROXY"));
-  if (http.empty()) http = all;
-  if (https.empty()) https = all;
-  if (http.empty() && https.empty()) return {};
-
+  const ProxyVariables proxies = ReadProxyVariables(env);
+  if (!proxies.Set() || proxies.no_proxy_for_all) return {};
+  const std::string http = ProxyServer(proxies.http);
+  const std::string https = ProxyServer(proxies.https);
   std::string bypass;
-  const char* no_proxy = either("no_proxy", "NO_PROXY");
-  for (std::string rest = no_proxy ? no_proxy : ""; !rest.empty();) {
-    const std::size_t comma = rest.find(',');
-    std::string item = rest.substr(0, comma);
-    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
-    item.erase(0, item.find_first_not_of(' '));
-    item.erase(item.find_last_not_of(' ') + 1);
-    if (item == "*") return {};
-    while (!item.empty() && item.front() == '.') item.erase(0, 1);
-    if (item.empty()) continue;
+  for (const std::string& item : proxies.no_proxy) {
     // curl's "example.com" covers the domain and every host below it.
     const bool name = item.find_first_not_of("0123456789.:/[]") != std::string::npos &&
                       item.find('/') == std::string::npos;

@@ -1,4 +1,6 @@
-// HTTP GET over a real client library (libcurl), one transfer per call.
+// HTTP GET over the system's HTTP library, one transfer per call: libcurl
+// on POSIX; on Windows WinHTTP for the server component and WinINet for the
+// client component (HttpLimits::Component picks one).
 //
 // Get() never throws for a transfer problem (no name, no connection, a limit
 // exceeded, a TLS or protocol error, a body above kMaxBodyBytes): it returns
@@ -10,9 +12,11 @@
 // not initialise, or the URL is not an http/https address).
 // Thread-safe: each thread has one handle of its own, which keeps the
 // thread's connections from call to call (a connection is never used by
-// another thread); the handles share, under locks, the caches of resolved
-// names and TLS sessions. Call HttpGlobalInit() once on the main thread
-// before any other thread fetches.
+// another thread); with libcurl the handles share, under locks, the caches
+// of resolved names and TLS sessions. Call HttpGlobalInit() once on the
+// main thread before any other thread fetches.
+// Proxies: the curl-style variables http_proxy, https_proxy, all_proxy and
+// no_proxy where set; on Windows, when none is set, the system's settings.
 #pragma once
 
 #include <cstddef>
@@ -30,18 +34,24 @@ class HttpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The two HTTP components an engine chooses between. libcurl serves both
+// alike (only their limits differ); Windows has a library for each.
+enum class HttpComponent { kServer, kClient };
+
 // Limits of one transfer, in milliseconds; every value is finite and > 0.
 struct HttpLimits {
   long ConnectMs;  // name resolution plus connecting (TLS handshake included)
   long IdleMs;     // no byte moves for this long after connecting: failure
   long TotalMs;    // the whole transfer, redirects included
+  HttpComponent Component = HttpComponent::kServer;
 };
 
-// The limited variant: connect within `timeout_ms`, 3000 ms of inactivity,
-// `timeout_ms` + 30 s in all.
+// The limited variant (server component): connect within `timeout_ms`,
+// 3000 ms of inactivity, `timeout_ms` + 30 s in all.
 HttpLimits ServerHttpLimits(long timeout_ms);
-// The variant without limits of the program's own: finite library-style
-// defaults so that a dead server cannot hold a thread forever.
+// The variant without limits of the program's own (client component):
+// finite library-style defaults so that a dead server cannot hold a thread
+// forever.
 HttpLimits ClientHttpLimits();
 
 // A body larger than this (after content decoding) fails the transfer.
@@ -89,11 +99,13 @@ class HttpClient {
   }
 };
 
-// The process-wide libcurl client (stateless; safe from any thread).
+// The process-wide client of the system's HTTP library (stateless; safe
+// from any thread). The name is historical: on Windows it is WinHTTP and
+// WinINet.
 HttpClient& CurlHttpClient();
 
-// Initialises libcurl once; later calls do nothing. Throws HttpError when the
-// library cannot be initialised.
+// Initialises the HTTP library once; later calls do nothing. Throws
+// HttpError when the library cannot be initialised.
 void HttpGlobalInit();
 
 }  // namespace korvan

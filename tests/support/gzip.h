@@ -9,9 +9,10 @@
 
 namespace korvan::testing {
 
-inline std::string Gzip(std::string_view data) {
+// `window_bits` as deflateInit2 takes them: 15 + 16 gzip, 15 zlib, -15 raw.
+inline std::string Compress(std::string_view data, int window_bits) {
   z_stream z{};
-  if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, window_bits, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
     throw std::runtime_error("deflateInit2 failed");
   }
   std::string out(deflateBound(&z, data.size()), '\0');
@@ -25,5 +26,7 @@ inline std::string Gzip(std::string_view data) {
   if (rc != Z_STREAM_END) throw std::runtime_error("deflate failed");
   return out;
 }
+
+inline std::string Gzip(std::string_view data) { return Compress(data, 15 + 16); }
 
 }  // namespace korvan::testing

@@ -2,23 +2,18 @@
 #include <strings.h>
 
 #include <chrono>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string_view>
 
 #include "platform/browser_headers.h"
 #include "platform/http_client.h"
+#include "platform/http_headers.h"
 
 namespace korvan {
 
 namespace {
 
-constexpr long kIdleMs = 3000;
-constexpr long kServerExtraTotalMs = 30000;
-constexpr long kClientConnectMs = 60000;
-constexpr long kClientIdleMs = 60000;
-constexpr long kClientTotalMs = 300000;
 constexpr long kMaxRedirects = 10;
 
 using Clock = std::chrono::steady_clock;
@@ -99,7 +94,7 @@ struct Transfer {
   bool idle_exceeded = false;
   bool connected = false;  // a connection is up and the request under way
   Clock::time_point last_activity = Clock::now();
-  long idle_ms = kIdleMs;
+  long idle_ms = 0;
   bool redirecting = false;            // the response being read is a 3xx
   std::vector<std::string> redirects;  // their Location values
 };
@@ -113,14 +108,6 @@ curl_slist* BrowserHeaderList() {
     return l;
   }();
   return list;
-}
-
-std::string TrimmedHeaderValue(const char* begin, const char* end) {
-  while (begin < end && (*begin == ' ' || *begin == '\t')) ++begin;
-  while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '\r' || end[-1] == '\n')) {
-    --end;
-  }
-  return std::string(begin, end);
 }
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -145,7 +132,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     t->redirecting =
         space != std::string_view::npos && line.size() > space + 1 && line[space + 1] == '3';
   } else if (t->redirecting && n > 9 && strncasecmp(data, "location:", 9) == 0) {
-    t->redirects.push_back(TrimmedHeaderValue(data + 9, data + n));
+    t->redirects.push_back(TrimmedHeaderValue(line.substr(9)));
   }
   return n;
 }
@@ -268,10 +255,7 @@ class CurlClient : public HttpClient {
     }
     response.redirects = std::move(t.redirects);
     for (curl_header* h = nullptr; (h = curl_easy_nextheader(curl, CURLH_HEADER, -1, h));) {
-      std::string name = h->name;
-      for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      response.headers.emplace_back(std::move(name),
-                                    TrimmedHeaderValue(h->value, h->value + std::strlen(h->value)));
+      response.headers.emplace_back(LowerHeaderName(h->name), TrimmedHeaderValue(h->value));
     }
     if (cookies != nullptr) StoreCookies(curl, *cookies);
     if (rc == CURLE_OK) {
@@ -330,15 +314,6 @@ class CurlClient : public HttpClient {
 };
 
 }  // namespace
-
-HttpLimits ServerHttpLimits(long timeout_ms) {
-  if (timeout_ms < 1) timeout_ms = 1;
-  return HttpLimits{timeout_ms, kIdleMs, timeout_ms + kServerExtraTotalMs};
-}
-
-HttpLimits ClientHttpLimits() {
-  return HttpLimits{kClientConnectMs, kClientIdleMs, kClientTotalMs};
-}
 
 HttpClient& CurlHttpClient() {
   static CurlClient client;
