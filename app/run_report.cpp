@@ -10,6 +10,7 @@
 #include "engines/engine.h"
 #include "engines/run_globals.h"
 #include "platform/codepage.h"
+#include "platform/wide_text.h"
 #include "platform/workbook/atomic_replace.h"
 
 namespace korvan {
@@ -28,7 +29,7 @@ int EngineLimit(const std::string& utf8_name) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw WorkbookError("cannot write " + path);
@@ -37,7 +38,7 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 std::string ReportPathFor(const std::string& workbook_path) {
-  std::string path = std::filesystem::path(workbook_path).replace_extension(".html").string();
+  std::string path = Utf8OfPath(FsPath(workbook_path).replace_extension(".html"));
   // A workbook that is itself named ".html" is never replaced by its report.
   if (path == workbook_path) path += ".html";
   return path;
@@ -78,15 +79,15 @@ std::string WriteRunReport(WorkbookConnection& connection, std::vector<TReportFa
         BuildRunReport(connection, RunDate, ReportSettings.Days, std::move(failures)));
     std::error_code ec;
     const std::string mode_source =
-        std::filesystem::exists(path, ec) ? path : connection.FilePath();
+        std::filesystem::exists(FsPath(path), ec) ? path : connection.FilePath();
     RemoveStaleTemporaries(path);
     ReplaceFileAtomically(path, mode_source,
                           [&page](const std::string& temp) { WriteFile(temp, page); });
   } catch (const std::exception& e) {
     return Cp936Text("排名报告写入失败 【") + Utf8ToCp936(e.what()) + Cp936Text("】...");
   }
-  return Cp936Text("排名报告已写入 【") +
-         Utf8ToCp936(std::filesystem::path(path).filename().string()) + Cp936Text("】...");
+  return Cp936Text("排名报告已写入 【") + Utf8ToCp936(Utf8OfPath(FsPath(path).filename())) +
+         Cp936Text("】...");
 }
 
 }  // namespace korvan

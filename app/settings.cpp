@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "platform/exe_dir.h"
 #include "platform/private_profile.h"
+#include "platform/wide_text.h"
 #include "text/string_helpers.h"
 #include "text/string_list2.h"
 
@@ -37,7 +38,7 @@ constexpr std::int32_t kMinCount = 10;
 bool RegularFileExists(const std::string& cp936_path) {
   if (cp936_path.empty()) return false;
   std::error_code ec;
-  return std::filesystem::is_regular_file(Cp936ToUtf8(cp936_path), ec);
+  return std::filesystem::is_regular_file(FsPath(Cp936ToUtf8(cp936_path)), ec);
 }
 
 void ApplySettings(const PrivateProfile& ini, TTheardParam& engine) {

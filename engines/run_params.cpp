@@ -12,6 +12,7 @@
 #include "platform/exe_dir.h"
 #include "platform/file_bytes.h"
 #include "platform/private_profile.h"
+#include "platform/wide_text.h"
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/workbook_file.h"
 #include "text/string_list2.h"
@@ -117,9 +118,10 @@ void KeepLocalCopy(std::string_view page, const std::string& path) {
   if (ReadFileBytes(path, kMaxLocalCopyBytes) == bytes) return;
   try {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) std::ofstream(path, std::ios::binary).flush();
+    if (!std::filesystem::exists(FsPath(path), ec))
+      std::ofstream(FsPath(path), std::ios::binary).flush();
     ReplaceFileAtomically(path, path, [&](const std::string& temp) {
-      std::ofstream out(temp, std::ios::binary);
+      std::ofstream out(FsPath(temp), std::ios::binary);
       out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       if (!out.flush()) throw WorkbookError("cannot write " + temp);
     });

@@ -1,5 +1,6 @@
 // The system clock as a date-time double (see platform/date_time.h), in the
-// local time zone, with milliseconds. Thread-safe, never throws.
+// local time zone, with milliseconds (GetLocalTime on Windows). Thread-safe,
+// never throws.
 #pragma once
 
 namespace korvan {

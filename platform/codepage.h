@@ -1,6 +1,10 @@
-// Character-set conversion through glibc iconv. Code page 936 text is
-// converted with the GB18030 converter, a superset of GBK, so every GBK byte
-// string round-trips and no character outside GBK is lost.
+// Character-set conversion. Code page 936 text is converted as GB18030, a
+// superset of GBK, so every GBK byte string round-trips and no character
+// outside GBK is lost.
+// POSIX: glibc iconv. Windows: MultiByteToWideChar / WideCharToMultiByte
+// with the code page of the iconv name (GB18030 is code page 54936, or 936
+// where the system lacks it); a character the target cannot hold becomes one
+// "?" there, where iconv writes "?" per byte of it.
 // Thread-safe (each call opens its own converter); never throws.
 #pragma once
 

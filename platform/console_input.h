@@ -6,6 +6,9 @@
 // The escape sequence of any other key (arrows, function keys, ...) is one key
 // press of a code other than 27; only a lone ESC byte is the Escape key.
 // A terminal reports no key releases, so every key read is a key press.
+// A Windows console delivers key events; only presses count there, each as
+// its virtual-key code (see console_events_win32.h). Bytes from a pipe or a
+// file are decoded the same way on both systems (key_bytes.h).
 //
 // ReadKey waits at most `timeout_ms` (negative: without limit) and reports a
 // key, a time-out, or that input has ended; after the end every call reports
@@ -42,23 +45,27 @@ class KeyInput {
 // points to must outlive every reader.
 extern std::atomic<KeyInput*> ConsoleInput;
 
-// Key input over a file descriptor (a terminal, a pipe, a pty). Bytes are read
-// as they come; the descriptor is not closed. It does not change the
-// terminal's mode: see OpenConsoleInput.
+// Key input over a file descriptor (a terminal, a pipe, a pty; on Windows a
+// console, a pipe or a file). Bytes are read as they come; the descriptor is
+// not closed. It does not change the terminal's mode: see OpenConsoleInput.
 std::unique_ptr<KeyInput> MakeFdKeyInput(int fd);
 
 // The standard input of the process as a KeyInput, made once. When standard
 // input is a terminal it is switched to non-canonical, no-echo mode for the
 // rest of the run; the previous mode is restored at exit and when SIGINT,
 // SIGTERM, SIGHUP or SIGQUIT ends the process (the signal is then raised
-// again with its default action). Call on the main thread at start-up.
+// again with its default action). On Windows a console's input mode loses
+// line input and echo, and is restored at exit and on Ctrl+C, Ctrl+Break and
+// the closing of the console window (SetConsoleCtrlHandler), after which the
+// process ends as usual. Call on the main thread at start-up.
 KeyInput* OpenConsoleInput();
 
 // Switches the terminal `fd` to non-canonical, no-echo mode (signals from the
 // keyboard stay on). The first successful call remembers the previous mode
 // for RestoreConsoleMode and arranges for it to be restored at exit and on
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT. Returns false when `fd` is not a
-// terminal or its mode cannot be changed. Call on the main thread.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT (Windows: the console's control
+// events). Returns false when `fd` is not a terminal or its mode cannot be
+// changed. Call on the main thread.
 bool SetKeyMode(int fd);
 
 // Puts back the terminal mode that OpenConsoleInput found, if it changed it.

@@ -5,168 +5,39 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
 #include "platform/console_input.h"
+#include "platform/key_bytes.h"
 
 namespace korvan {
 
-std::atomic<KeyInput*> ConsoleInput{nullptr};
-
 namespace {
 
-// A byte that follows ESC within this time belongs to the same key.
-constexpr int kSequenceGapMs = 30;
-// Longest escape sequence taken as one key; a longer run is cut there.
-constexpr int kMaxSequenceBytes = 32;
-
-constexpr int kNoByte = -1;   // time-out
-constexpr int kEndByte = -2;  // input has ended
-
-using Clock = std::chrono::steady_clock;
-
-// The code of a key given by a single byte (not ESC).
-std::uint16_t SingleByteKey(unsigned char b) {
-  if (b == '\r' || b == '\n') return kKeyEnter;
-  if (b >= '0' && b <= '9') return b;
-  if (b >= 'A' && b <= 'Z') return b;
-  if (b >= 'a' && b <= 'z') return b - 'a' + 'A';
-  if (b == ' ' || b == '\t' || b == '\b') return b;
-  if (b == 0x7f) return '\b';
-  return kKeyOther;
-}
-
-// ESC [ <params> <final>: cursor, editing and function keys.
-std::uint16_t CsiKey(const std::string& params, unsigned char final_byte) {
-  switch (final_byte) {
-    case 'A':
-      return 0x26;  // up
-    case 'B':
-      return 0x28;  // down
-    case 'C':
-      return 0x27;  // right
-    case 'D':
-      return 0x25;  // left
-    case 'H':
-      return 0x24;  // home
-    case 'F':
-      return 0x23;  // end
-    case '~':
-      break;
-    default:
-      return kKeyOther;
-  }
-  int n = std::atoi(params.c_str());
-  switch (n) {
-    case 1:
-    case 7:
-      return 0x24;
-    case 4:
-    case 8:
-      return 0x23;
-    case 2:
-      return 0x2D;  // insert
-    case 3:
-      return 0x2E;  // delete
-    case 5:
-      return 0x21;  // page up
-    case 6:
-      return 0x22;  // page down
-    default:
-      break;
-  }
-  if (n >= 11 && n <= 15) return 0x70 + (n - 11);  // F1-F5
-  if (n >= 17 && n <= 21) return 0x75 + (n - 17);  // F6-F10
-  if (n == 23 || n == 24) return 0x7A + (n - 23);  // F11, F12
-  return kKeyOther;
-}
-
-// ESC O <final>: keypad in application mode, F1-F4, cursor keys.
-std::uint16_t Ss3Key(unsigned char b) {
-  if (b >= 'p' && b <= 'y') return kKeyPad0 + (b - 'p');
-  if (b >= 'P' && b <= 'S') return 0x70 + (b - 'P');
-  if (b == 'M') return kKeyEnter;
-  if (b >= 'A' && b <= 'D') return CsiKey("", b);
-  return kKeyOther;
-}
-
-class FdKeyInput final : public KeyInput {
+// The bytes of a file descriptor, waited for with poll.
+class FdByteSource final : public ByteSource {
  public:
-  explicit FdKeyInput(int fd) : fd_(fd) {}
+  explicit FdByteSource(int fd) : fd_(fd) {}
 
-  KeyRead ReadKey(int timeout_ms) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    int b = NextByte(timeout_ms);
-    if (b == kNoByte) return {KeyRead::kTimeout, 0};
-    if (b == kEndByte) return {KeyRead::kEnd, 0};
-    if (b != 0x1b) return {KeyRead::kKey, SingleByteKey(static_cast<unsigned char>(b))};
-    return {KeyRead::kKey, EscapeKey()};
+  Result Read(int timeout_ms, std::string& out) override {
+    pollfd p{fd_, POLLIN, 0};
+    const int rc = poll(&p, 1, timeout_ms);
+    if (rc < 0) return errno == EINTR ? kData : kEnd;
+    if (rc == 0) return kTimeout;
+    char buf[256];
+    const ssize_t n = read(fd_, buf, sizeof buf);
+    if (n > 0) {
+      out.append(buf, static_cast<size_t>(n));
+      return kData;
+    }
+    // End of file, or a hung-up terminal (EIO).
+    return n < 0 && (errno == EINTR || errno == EAGAIN) ? kData : kEnd;
   }
 
  private:
-  // After an ESC byte: a lone ESC is the Escape key, anything that follows
-  // at once is the rest of one key's sequence.
-  std::uint16_t EscapeKey() {
-    int b = NextByte(kSequenceGapMs);
-    if (b < 0) return kKeyEscape;
-    if (b == 0x1b) {  // two Escape presses in quick succession
-      pending_.insert(pending_.begin(), '\x1b');
-      return kKeyEscape;
-    }
-    if (b == 'O') {
-      int f = NextByte(kSequenceGapMs);
-      return f < 0 ? kKeyOther : Ss3Key(static_cast<unsigned char>(f));
-    }
-    if (b != '[') return kKeyOther;  // Alt with a key
-    std::string params;
-    for (int i = 0; i < kMaxSequenceBytes; ++i) {
-      int c = NextByte(kSequenceGapMs);
-      if (c < 0) return kKeyOther;
-      if (c >= 0x40 && c <= 0x7e) return CsiKey(params, static_cast<unsigned char>(c));
-      params.push_back(static_cast<char>(c));
-    }
-    return kKeyOther;
-  }
-
-  // The next byte, waiting at most timeout_ms (negative: without limit).
-  int NextByte(int timeout_ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (pending_.empty()) {
-      if (ended_) return kEndByte;
-      int wait = -1;
-      if (timeout_ms >= 0) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
-      }
-      pollfd p{fd_, POLLIN, 0};
-      int rc = poll(&p, 1, wait);
-      if (rc < 0) {
-        if (errno == EINTR) continue;
-        ended_ = true;
-        continue;
-      }
-      if (rc == 0) return kNoByte;
-      char buf[256];
-      ssize_t n = read(fd_, buf, sizeof buf);
-      if (n > 0) {
-        pending_.append(buf, static_cast<size_t>(n));
-      } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
-        ended_ = true;  // end of file, or a hung-up terminal (EIO)
-      }
-    }
-    unsigned char b = static_cast<unsigned char>(pending_.front());
-    pending_.erase(0, 1);
-    return b;
-  }
-
   const int fd_;
-  std::mutex mutex_;
-  std::string pending_;  // bytes read but not yet taken
-  bool ended_ = false;
 };
 
 // The terminal mode found before the switch to key mode.
@@ -182,7 +53,9 @@ void RestoreAndReraise(int sig) {
 
 }  // namespace
 
-std::unique_ptr<KeyInput> MakeFdKeyInput(int fd) { return std::make_unique<FdKeyInput>(fd); }
+std::unique_ptr<KeyInput> MakeFdKeyInput(int fd) {
+  return MakeByteKeyInput(std::make_unique<FdByteSource>(fd));
+}
 
 void RestoreConsoleMode() {
   if (g_mode_saved.load(std::memory_order_acquire)) {
@@ -216,14 +89,6 @@ KeyInput* OpenConsoleInput() {
     return MakeFdKeyInput(STDIN_FILENO).release();
   }();
   return input;
-}
-
-bool WaitForEnter(KeyInput& input) {
-  while (true) {
-    KeyRead key = input.ReadKey(-1);
-    if (key.status == KeyRead::kEnd) return false;
-    if (key.status == KeyRead::kKey && key.code == kKeyEnter) return true;
-  }
 }
 
 }  // namespace korvan

@@ -1,10 +1,6 @@
 #include "platform/console_output.h"
 
-#include <langinfo.h>
-
-#include <clocale>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/codepage.h"
 
@@ -23,11 +19,11 @@ std::string Upper(std::string_view text) {
   return out;
 }
 
-// The line decoded to UTF-8 (an invalid byte becomes "?") with the control
-// characters shown as "?". It works on the decoded characters, so a C1
-// control hidden in the GB18030 four-byte form is caught just as the
-// terminal would see it.
-std::string SanitizedUtf8(std::string_view line) {
+}  // namespace
+
+// It works on the decoded characters, so a C1 control hidden in the GB18030
+// four-byte form is caught just as the terminal would see it.
+std::string SanitizedConsoleUtf8(std::string_view line) {
   const std::string utf8 = Cp936ToUtf8(line);
   std::string out;
   out.reserve(utf8.size());
@@ -44,9 +40,9 @@ std::string SanitizedUtf8(std::string_view line) {
   return out;
 }
 
-}  // namespace
-
-std::string SanitizeConsoleText(std::string_view text) { return Utf8ToCp936(SanitizedUtf8(text)); }
+std::string SanitizeConsoleText(std::string_view text) {
+  return Utf8ToCp936(SanitizedConsoleUtf8(text));
+}
 
 int DisplayColumns(std::string_view text) {
   int columns = 0;
@@ -67,25 +63,11 @@ int DisplayColumns(std::string_view text) {
   return columns;
 }
 
-std::string ConsoleCharset() {
-  static const std::string charset = [] {
-    std::setlocale(LC_ALL, "");
-    // Numbers are written and read the same whatever the user's locale.
-    std::setlocale(LC_NUMERIC, "C");
-    const char* name = nl_langinfo(CODESET);
-    if (name == nullptr || *name == '\0' || std::strcmp(name, "ANSI_X3.4-1968") == 0) {
-      return std::string("UTF-8");
-    }
-    return std::string(name);
-  }();
-  return charset;
-}
-
 StreamConsole::StreamConsole(std::FILE* stream, std::string charset)
     : stream_(stream), charset_(std::move(charset)), utf8_(Upper(charset_) == "UTF-8") {}
 
 void StreamConsole::WriteLine(std::string_view line) {
-  std::string text = SanitizedUtf8(line);
+  std::string text = SanitizedConsoleUtf8(line);
   if (!utf8_) {
     auto converted = ConvertCharsetLenient(text, "UTF-8", charset_.c_str());
     if (converted) text = std::move(*converted);
@@ -103,9 +85,7 @@ void RecordingConsole::WriteLine(std::string_view line) {
 
 ConsoleSink& ConsoleOut() {
   if (g_sink != nullptr) return *g_sink;
-  // Never destroyed: output may still be written while the process ends.
-  static StreamConsole* standard = new StreamConsole(stdout, ConsoleCharset());
-  return *standard;
+  return StandardConsole();
 }
 
 ConsoleSink* SetConsoleSink(ConsoleSink* sink) {

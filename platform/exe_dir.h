@@ -1,6 +1,7 @@
-// The folder of the running executable, resolved through /proc/self/exe
-// (symbolic links followed), with a trailing "/". Names are as the file
-// system has them (UTF-8 here). Empty when it cannot be found.
+// The folder of the running executable in UTF-8, ending in its separator,
+// so that a file name can be appended: POSIX resolves /proc/self/exe
+// (symbolic links followed) and ends it in "/"; Windows takes
+// GetModuleFileNameW and ends it in "\\". Empty when it cannot be found.
 // Thread-safe, never throws.
 #pragma once
 

@@ -1,4 +1,5 @@
-// Reading a whole (small) file, up to a limit. Thread-safe, never throws.
+// Reading a whole (small) file, up to a limit. The name is UTF-8 on both
+// systems (CreateFileW on Windows). Thread-safe, never throws.
 #pragma once
 
 #include <cstddef>

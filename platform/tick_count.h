@@ -1,6 +1,7 @@
 // GetTickCount: milliseconds of a monotonic clock as an unsigned 32-bit
 // value, so it wraps after about 49.7 days; differences are taken modulo
-// 2^32. Thread-safe, never throws.
+// 2^32. The system's own GetTickCount on Windows, the steady clock on POSIX.
+// Thread-safe, never throws.
 #pragma once
 
 #include <cstdint>
