@@ -15,3 +15,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Tests run under Wine, as on a Chinese Windows.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/windows/wine-run)
+# One file with no DLL beside it: zlib is linked in as well.
+set(ZLIB_USE_STATIC_LIBS ON)

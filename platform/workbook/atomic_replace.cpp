@@ -5,7 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 
 namespace korvan {
 
@@ -26,7 +26,7 @@ namespace detail {
 // overlapping copy (-Wrestrict).
 std::string SavingTemporaryPrefix(const std::string& target) {
   std::string prefix = ".";
-  prefix += Utf8OfPath(PathOfUtf8(target).filename());
+  prefix += Utf8OfPath(FsPath(target).filename());
   prefix += ".saving-";
   return prefix;
 }
@@ -36,7 +36,7 @@ std::string SavingTemporaryPrefix(const std::string& target) {
 void RemoveStaleTemporaries(const std::string& target) {
   const std::string prefix = detail::SavingTemporaryPrefix(target);
   const std::string gsf_prefix = kGsfTemporaryPrefix;
-  std::filesystem::path folder = PathOfUtf8(target).parent_path();
+  std::filesystem::path folder = FsPath(target).parent_path();
   if (folder.empty()) folder = ".";
   const auto gsf_stale_before = std::filesystem::file_time_type::clock::now() - kGsfTemporaryAge;
   std::error_code ec;

@@ -5,7 +5,7 @@
 #include "platform/wide_text.h"
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/file_lock.h"
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 #include "platform/workbook/win32_file.h"
 
 namespace korvan {
@@ -24,11 +24,11 @@ constexpr DWORD kKeptAttributes =
 std::string TemporaryNameBeside(const std::string& target) {
   static std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<std::size_t> letter(0, sizeof kNameLetters - 2);
-  const std::filesystem::path folder = PathOfUtf8(target).parent_path();
+  const std::filesystem::path folder = FsPath(target).parent_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = detail::SavingTemporaryPrefix(target);
     for (int i = 0; i < 6; ++i) name += kNameLetters[letter(random)];
-    const std::string path = Utf8OfPath(folder / PathOfUtf8(name));
+    const std::string path = Utf8OfPath(folder / FsPath(name));
     if (!NameExists(path)) return path;
   }
   throw WorkbookError("cannot save " + target + ": no free name for a temporary file beside it");

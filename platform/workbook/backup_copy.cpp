@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "platform/workbook/atomic_replace.h"
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan {
@@ -25,11 +25,11 @@ std::string BackupPath(const std::string& path) { return path + ".bak"; }
 void KeepBackupOnce(const std::string& path) {
   std::error_code ec;
   const std::string key =
-      Utf8OfPath(std::filesystem::absolute(PathOfUtf8(path), ec).lexically_normal());
+      Utf8OfPath(std::filesystem::absolute(FsPath(path), ec).lexically_normal());
   if (BackedUp().count(key)) return;
   ReplaceFileAtomically(BackupPath(path), path, [&path](const std::string& temp) {
     std::error_code copy_error;
-    std::filesystem::copy_file(PathOfUtf8(path), PathOfUtf8(temp), copy_error);
+    std::filesystem::copy_file(FsPath(path), FsPath(temp), copy_error);
     if (copy_error) {
       throw WorkbookError("cannot keep a backup of " + path + ": " + copy_error.message());
     }

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 
 namespace korvan {
 
@@ -33,18 +33,18 @@ std::string WithoutFirstUnits(const std::string& utf8, std::size_t count) {
 }
 
 std::filesystem::path Beside(const std::string& path, const std::string& name) {
-  return PathOfUtf8(path).parent_path() / PathOfUtf8(name);
+  return FsPath(path).parent_path() / FsPath(name);
 }
 
 }  // namespace
 
 std::string OfficeLockFilePath(const std::string& path) {
-  const std::string name = Utf8OfPath(PathOfUtf8(path).filename());
+  const std::string name = Utf8OfPath(FsPath(path).filename());
   return Utf8OfPath(Beside(path, ".~lock." + name + "#"));
 }
 
 std::vector<std::string> OwnerFilePaths(const std::string& path) {
-  const std::filesystem::path file = PathOfUtf8(path);
+  const std::filesystem::path file = FsPath(path);
   const std::string name = Utf8OfPath(file.filename());
   std::vector<std::string> owners{Utf8OfPath(Beside(path, "~$" + name))};
   if (Utf16Length(Utf8OfPath(file.stem())) > 6) {

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 #include "platform/workbook/workbook_file.h"
 
 namespace korvan {
@@ -17,7 +17,7 @@ constexpr char kZipSignature[] = "PK\x03\x04";
 }  // namespace
 
 std::unique_ptr<WorkbookFile> OpenWorkbookFile(const std::string& path) {
-  std::ifstream in(PathOfUtf8(path), std::ios::binary);
+  std::ifstream in(FsPath(path), std::ios::binary);
   if (!in) {
     const int error = errno;
     throw WorkbookError("cannot open " + path + ": " + std::strerror(error), FailureOfErrno(error));

@@ -5,7 +5,7 @@
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/backup_copy.h"
 #include "platform/workbook/file_lock.h"
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 
 namespace korvan {
 
@@ -17,7 +17,7 @@ constexpr int kMaxCopiesPerMinute = 100;
 }  // namespace
 
 std::string SideCopyName(const std::string& workbook, std::time_t now, int n) {
-  const std::filesystem::path file = PathOfUtf8(workbook);
+  const std::filesystem::path file = FsPath(workbook);
   std::tm local{};
 #ifdef _WIN32
   localtime_s(&local, &now);
@@ -31,7 +31,7 @@ std::string SideCopyName(const std::string& workbook, std::time_t now, int n) {
   name += stamp;
   if (n > 1) name += "-" + std::to_string(n);
   name += Utf8OfPath(file.extension());
-  return Utf8OfPath(file.parent_path() / PathOfUtf8(name));
+  return Utf8OfPath(file.parent_path() / FsPath(name));
 }
 
 void WorkbookSaver::Start(const std::string& path) {

@@ -8,7 +8,7 @@
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/cell_text.h"
 #include "platform/workbook/file_lock.h"
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 #include "platform/workbook/workbook_saver.h"
 
 namespace korvan {
@@ -75,7 +75,7 @@ std::string TableNameOfSheet(const std::string& utf8_name) {
 // saves replace that file in its own folder instead of the link.
 std::string FileOfWorkbook(const std::string& path) {
   std::error_code ec;
-  const std::filesystem::path name = PathOfUtf8(path);
+  const std::filesystem::path name = FsPath(path);
   if (!std::filesystem::is_symlink(name, ec)) return path;
   const std::filesystem::path target = std::filesystem::canonical(name, ec);
   return ec ? path : Utf8OfPath(target);  // a dangling link fails to open as it is

@@ -407,7 +407,8 @@ class ResultsOnDiskAtTheMenu(E2eCase):
         # report are kept.
         report = os.path.splitext(name)[0] + ".html"
         self.assertEqual(sorted(os.listdir(folder.dir)),
-                         sorted(["korvan", "配置.ini", "运行参数.txt", report, name, name + ".bak"]))
+                         sorted([os.path.basename(folder.exe), "配置.ini", "运行参数.txt", report,
+                                 name, name + ".bak"]))
 
 
 class ParamPageUnreachable(E2eCase):
@@ -496,9 +497,12 @@ class VersionNoticeAndExitPage(E2eCase):
         run.wait_line("请按照提示输入！")
         run.send(b"0")
         self.assertEqual(run.finish(), 0)
+        # Wine has no GB18030 converter: there the four-byte form of U+009B
+        # is invalid code page 936 and shows as "?" per non-ASCII byte.
+        notice = "欢迎使用?[2J本工具" + ("?0?7" if k.WINDOWS else "?") + "31m"
         self.assertLines(run, [
             "本工具可以支持 Alpha、Beta 的搜索引擎，只需在配置文件中写入相应内容即可使用！", "",
-            k.BANNER_TOP, "", "欢迎使用?[2J本工具?31m", "", "软件版本已经升级，请及时下载更新！", "",
+            k.BANNER_TOP, "", notice, "", "软件版本已经升级，请及时下载更新！", "",
             " 0 : 退出并访问     访问主页", " 1 : 直接退出       再见", " 2 : 失败重查",
             " 3 : 全部重查", "请按照提示输入！"])
         for _ in range(500):

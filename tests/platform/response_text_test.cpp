@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/codepage.h"
+
 namespace korvan {
 namespace {
 
@@ -25,13 +27,18 @@ TEST(ResponseTextTest, BomThenHeaderThenMetaThenUtf8DecideTheCharset) {
 
 TEST(ResponseTextTest, OtherCharsetsAreConvertedAndUndeclaredGbkIsKept) {
   EXPECT_EQ(ResponseTextCp936("caf\xE9", "text/plain; charset=iso-8859-1"), "caf\xA8\xA6");
-  // An emoji is outside GBK but has a four-byte GB18030 code.
-  EXPECT_EQ(ResponseTextCp936("\xF0\x9F\x98\x80", "text/plain; charset=utf-8"), "\x94\x39\xFC\x36");
   EXPECT_EQ(ResponseTextCp936("<p>" + kGbk + "</p>", "text/html"), "<p>" + kGbk + "</p>");
   EXPECT_EQ(ResponseTextCp936("a\xFF"
                               "b",
                               "text/html; charset=utf-8"),
             "a?b");
+  // Four-byte forms need the system's GB18030 converter, which glibc and
+  // Windows have and Wine has not.
+  if (Utf8ToCp936("\xC2\x80") != "\x81\x30\x81\x30") {
+    GTEST_SKIP() << "no GB18030 converter on this system";
+  }
+  // An emoji is outside GBK but has a four-byte GB18030 code.
+  EXPECT_EQ(ResponseTextCp936("\xF0\x9F\x98\x80", "text/plain; charset=utf-8"), "\x94\x39\xFC\x36");
 }
 
 }  // namespace

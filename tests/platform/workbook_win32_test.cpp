@@ -11,7 +11,7 @@
 
 #include "platform/workbook/atomic_replace.h"
 #include "platform/workbook/file_lock.h"
-#include "platform/workbook/utf8_path.h"
+#include "platform/workbook/name_exists.h"
 #include "platform/workbook/workbook_file.h"
 #include "platform/workbook/workbook_saver.h"
 
@@ -20,20 +20,20 @@ namespace {
 
 // A folder of its own under the build folder, emptied first; UTF-8.
 std::string FreshFolder(const std::string& name) {
-  const std::filesystem::path folder = PathOfUtf8(KORVAN_WIN32_OUT) / PathOfUtf8(name);
+  const std::filesystem::path folder = FsPath(KORVAN_WIN32_OUT) / FsPath(name);
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return Utf8OfPath(folder);
 }
 
 std::string CopyOfExample(const std::string& folder, const std::string& name) {
-  const std::string path = Utf8OfPath(PathOfUtf8(folder) / PathOfUtf8(name));
-  std::filesystem::copy_file(PathOfUtf8(KORVAN_EXAMPLE_XLS), PathOfUtf8(path));
+  const std::string path = Utf8OfPath(FsPath(folder) / FsPath(name));
+  std::filesystem::copy_file(FsPath(KORVAN_EXAMPLE_XLS), FsPath(path));
   return path;
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(PathOfUtf8(path), std::ios::binary) << bytes;
+  std::ofstream(FsPath(path), std::ios::binary) << bytes;
 }
 
 std::string TextAt(WorkbookFile& file, int sheet, std::size_t row, std::size_t col) {
@@ -62,8 +62,8 @@ TEST(WorkbookWin32Test, XlsSavedThroughStructuredStorageIsReadBack) {
   file->SetText(0, 2, 3, "12,30");
   file->SetText(1, 1, 4, "第二页");
   // The CTest step after this test reads this file with python3-xlrd.
-  const std::string saved = Utf8OfPath(PathOfUtf8(KORVAN_WIN32_OUT) / "saved-by-windows.xls");
-  std::filesystem::remove(PathOfUtf8(saved));
+  const std::string saved = Utf8OfPath(FsPath(KORVAN_WIN32_OUT) / "saved-by-windows.xls");
+  std::filesystem::remove(FsPath(saved));
   file->SaveAs(saved);
   // A name that exists is refused, never written through.
   EXPECT_THROW(file->SaveAs(saved), WorkbookError);
@@ -96,7 +96,7 @@ TEST(WorkbookWin32Test, LockFollowsTheFileAcrossAtomicReplaces) {
   EXPECT_NO_THROW(other.Acquire(book));
   // Nothing but the workbook is left in the folder.
   int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(PathOfUtf8(folder))) {
+  for (const auto& entry : std::filesystem::directory_iterator(FsPath(folder))) {
     EXPECT_EQ(Utf8OfPath(entry.path().filename()), "关键字.xls");
     ++files;
   }
@@ -115,7 +115,7 @@ TEST(WorkbookWin32Test, OfficeLockFilesAndChangesOnDiskSendSavesBeside) {
   auto file = OpenXlsFile(book);
 
   // Excel has the workbook open: refused, and the save goes beside.
-  const std::string owner = Utf8OfPath(PathOfUtf8(folder) / PathOfUtf8("~$关键字.xls"));
+  const std::string owner = Utf8OfPath(FsPath(folder) / FsPath("~$关键字.xls"));
   WriteFile(owner, "someone");
   EXPECT_EQ(AcquireFailure(book), WorkbookFailure::kOpenInOffice);
   file->SetText(0, 2, 3, "1");
@@ -124,11 +124,11 @@ TEST(WorkbookWin32Test, OfficeLockFilesAndChangesOnDiskSendSavesBeside) {
   EXPECT_EQ(reports[0].reason, WorkbookSavedBeside::Reason::kOpenInOffice);
   EXPECT_EQ(TextAt(*OpenXlsFile(reports[0].written), 0, 2, 3), "1");
   EXPECT_EQ(OpenXlsFile(book)->Cells(0).rows.size(), 2u);
-  std::filesystem::remove(PathOfUtf8(owner));
+  std::filesystem::remove(FsPath(owner));
 
   // LibreOffice opens the copy: the next save makes another copy.
-  const std::string copy_name = Utf8OfPath(PathOfUtf8(reports[0].written).filename());
-  WriteFile(Utf8OfPath(PathOfUtf8(folder) / PathOfUtf8(".~lock." + copy_name + "#")), "x");
+  const std::string copy_name = Utf8OfPath(FsPath(reports[0].written).filename());
+  WriteFile(Utf8OfPath(FsPath(folder) / FsPath(".~lock." + copy_name + "#")), "x");
   file->SetText(0, 2, 3, "2");
   saver.Save(*file, lock);
   ASSERT_EQ(reports.size(), 2u);
@@ -140,13 +140,13 @@ TEST(WorkbookWin32Test, OfficeLockFilesAndChangesOnDiskSendSavesBeside) {
   const std::string second = reports[1].written;
   const auto before = IdentityOfPath(second);
   {
-    std::fstream out(PathOfUtf8(second), std::ios::in | std::ios::out | std::ios::binary);
+    std::fstream out(FsPath(second), std::ios::in | std::ios::out | std::ios::binary);
     out.seekp(0);
     out.put('\xD0');
   }
   FILETIME later{};
   GetSystemTimeAsFileTime(&later);
-  HANDLE touched = CreateFileW(PathOfUtf8(second).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+  HANDLE touched = CreateFileW(FsPath(second).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
   ULARGE_INTEGER ticks{{later.dwLowDateTime, later.dwHighDateTime}};
   ticks.QuadPart += 20'000'000;  // two seconds on
