@@ -36,8 +36,13 @@
 
 namespace korvan {
 
-// The Debian package that gives korvan its browser.
+// The Debian package that gives korvan its browser; empty where korvan drives
+// no browser (Windows, for now), so that nothing is suggested there.
+#ifdef _WIN32
+inline constexpr const char* kBrowserPackage = "";
+#else
 inline constexpr const char* kBrowserPackage = "chromium-headless-shell";
+#endif
 
 enum class BrowserFailure {
   kNone,
