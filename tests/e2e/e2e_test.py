@@ -665,6 +665,31 @@ class BrowserEngine(E2eCase):
         self.assertEqual(browser_leftovers(run.proc.pid), [])
 
 
+class ClientComponentWithoutBrowser(E2eCase):
+    """Without a browser an engine with UseXmlHttp 1 is fetched by the client
+    component, which reads the result list and sends the engine's cookie
+    with its next page, as the server component does for the others."""
+
+    def test_client_component_reads_pages_and_keeps_cookies(self):
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
+        self.web.cookie_hosts = {ALPHA, BETA}
+        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={
+            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        self.assertIn("未找到浏览器，需要浏览器的搜索引擎改用普通方式获取", run.lines)
+        self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
+            [DAY, TIME, "Alpha", "3", "?"],
+            [DAY, TIME, "Beta", "3", "?"],
+        ])
+        for host in (ALPHA, BETA):
+            self.assertEqual([(kw, c) for h, kw, c in self.web.cookies if h == host],
+                             [("red", None), ("blue", "seen=red")], host)
+
+
 class BrowserEndsWithKorvan(E2eCase):
     """kill -9 of korvan during a page in the browser leaves no browser
     process and no profile folder behind."""

@@ -120,6 +120,7 @@ class LoopbackWeb:
         self.verifying = set()
         self.delay_s = 0.0
         self.script_hosts = set()
+        self.cookie_hosts = set()  # their result pages set a cookie in a header
         self.hang_hosts = set()
         self.cookies = []
         self.requests = []
@@ -166,11 +167,11 @@ class LoopbackWeb:
         with self.lock:
             return [k for h, k, _ in self.requests if h == engine_host and k is not None]
 
-    def _send(self, handler, status, body, content_type, date=None):
+    def _send(self, handler, status, body, content_type, date=None, extra=""):
         data = body.encode("utf-8") if isinstance(body, str) else body
-        head = "HTTP/1.1 %d %s\r\nDate: %s\r\nContent-Type: %s\r\nContent-Length: %d\r\n\r\n" % (
+        head = "HTTP/1.1 %d %s\r\nDate: %s\r\nContent-Type: %s\r\nContent-Length: %d\r\n%s\r\n" % (
             status, handler.responses.get(status, ("",))[0], date or handler.date_time_string(),
-            content_type, len(data))
+            content_type, len(data), extra)
         handler.wfile.write(head.encode("latin-1") + data)  # one write: no small segments
 
     def _answer(self, handler):
@@ -202,7 +203,7 @@ class LoopbackWeb:
             keyword, start = query.get("q", [""])[0], int(query.get("start", ["0"])[0])
         with self.lock:
             self.requests.append((host, keyword, start))
-            if host in self.script_hosts:
+            if host in self.script_hosts or host in self.cookie_hosts:
                 self.cookies.append((host, keyword, handler.headers.get("Cookie")))
             left = self.failures.get((host, keyword), 0)
             if left:
@@ -229,7 +230,10 @@ class LoopbackWeb:
             page = script_page(items, keyword)
         else:
             page = baidu_page(items, start + 1) if "wd" in query else result_page(items)
-        self._send(handler, 200, page, "text/html; charset=utf-8")
+        extra = ""
+        if host in self.cookie_hosts:
+            extra = "Set-Cookie: seen=%s; Path=/\r\n" % urllib.parse.quote(keyword)
+        self._send(handler, 200, page, "text/html; charset=utf-8", extra=extra)
 
 
 HEADER = ["日期", "时间", "搜索引擎"]
