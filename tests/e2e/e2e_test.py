@@ -58,6 +58,19 @@ class E2eCase(unittest.TestCase):
         run.wait_menu()
         run.send(key)
 
+    def run_alpha_by_client_beta_by_server(self):
+        """One execution over the keywords "red" (site-a.test at rank 3) and
+        "blue" with Alpha's UseXmlHttp 1 and Beta's 0; returns it ended."""
+        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
+        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
+        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
+        self.folder.write_ini(common={"暂停时间": "0"}, engines={
+            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
+        run = self.start()
+        self.choose(run, b"1")
+        self.assertEqual(run.finish(), 0)
+        return run
+
     def assertLines(self, run, expected):
         """Every expected line occurs, in this order, among the console lines."""
         lines = run.lines
@@ -645,15 +658,8 @@ class BrowserEngine(E2eCase):
     same page through an engine with UseXmlHttp 0 is a failed query."""
 
     def test_script_written_results_need_the_browser(self):
-        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
         self.web.script_hosts = {ALPHA, BETA}
-        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
-        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
-        self.folder.write_ini(common={"暂停时间": "0"}, engines={
-            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
-        run = self.start()
-        self.choose(run, b"1")
-        self.assertEqual(run.finish(), 0)
+        run = self.run_alpha_by_client_beta_by_server()
         self.assertIn("获取 【Beta】 搜索关键字 【red】 的第 【1】 页的内容失败，"
                       "关键字 【red】 的查询终止...", run.lines)
         self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
@@ -671,15 +677,8 @@ class ClientComponentWithoutBrowser(E2eCase):
     with its next page, as the server component does for the others."""
 
     def test_client_component_reads_pages_and_keeps_cookies(self):
-        self.web.param_text = k.param_page([("Alpha", ALPHA, 1), ("Beta", BETA, 0)])
         self.web.cookie_hosts = {ALPHA, BETA}
-        self.web.hits = {(h, "red"): {"site-a.test": [3]} for h in (ALPHA, BETA)}
-        self.folder.write_workbook([("site-a.test", [k.HEADER + ["red", "blue"]])])
-        self.folder.write_ini(common={"暂停时间": "0"}, engines={
-            "Alpha": {"启用": "site-a.test"}, "Beta": {"启用": "site-a.test"}})
-        run = self.start()
-        self.choose(run, b"1")
-        self.assertEqual(run.finish(), 0)
+        run = self.run_alpha_by_client_beta_by_server()
         self.assertIn("未找到浏览器，需要浏览器的搜索引擎改用普通方式获取", run.lines)
         self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
             [DAY, TIME, "Alpha", "3", "?"],
