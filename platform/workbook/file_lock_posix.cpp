@@ -44,11 +44,7 @@ WorkbookLock::~WorkbookLock() {
 
 void WorkbookLock::Acquire(const std::string& path) {
   Release();
-  if (!OfficeLockFileBeside(path).empty()) {
-    throw WorkbookError("cannot open " + path +
-                            ": the workbook is open in an office program (close it there first)",
-                        WorkbookFailure::kOpenInOffice);
-  }
+  RefuseWorkbookOpenInOffice(path);
   // A few tries: the file we opened may have been replaced by a save of the
   // process that held the lock just before it let go.
   for (int attempt = 0; attempt < 5; ++attempt) {

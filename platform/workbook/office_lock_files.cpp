@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/workbook/name_exists.h"
+#include "platform/workbook/workbook_file.h"
 
 namespace korvan {
 
@@ -60,6 +61,14 @@ std::string OfficeLockFileBeside(const std::string& path) {
     if (NameExists(candidate)) return candidate;
   }
   return {};
+}
+
+void RefuseWorkbookOpenInOffice(const std::string& path) {
+  if (!OfficeLockFileBeside(path).empty()) {
+    throw WorkbookError("cannot open " + path +
+                            ": the workbook is open in an office program (close it there first)",
+                        WorkbookFailure::kOpenInOffice);
+  }
 }
 
 }  // namespace korvan

@@ -20,4 +20,8 @@ std::vector<std::string> OwnerFilePaths(const std::string& path);
 // The first lock file of an office program found beside `path`, or empty.
 std::string OfficeLockFileBeside(const std::string& path);
 
+// Throws WorkbookError (kOpenInOffice) when an office program's lock file
+// lies beside `path`: the workbook is not taken while it is open there.
+void RefuseWorkbookOpenInOffice(const std::string& path);
+
 }  // namespace korvan
