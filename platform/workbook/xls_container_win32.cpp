@@ -1,6 +1,8 @@
 #include <objbase.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <new>
 #include <vector>
 
 #include "platform/wide_text.h"
@@ -74,6 +76,79 @@ void MakeLockBytes(const std::string& bytes, ComRef<ILockBytes>& out, const std:
   }
 }
 
+// The bytes a new compound file is built in. Growth is zero-filled: the
+// storage does not write every byte of the sectors it allocates (free
+// directory entries, for one), and those bytes end up in the file, where
+// readers parse them.
+class ZeroedLockBytes final : public ILockBytes {
+ public:
+  const std::vector<char>& Bytes() const { return bytes_; }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_ILockBytes)) {
+      *out = static_cast<ILockBytes*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE ReadAt(ULARGE_INTEGER offset, void* into, ULONG count,
+                                   ULONG* read) override {
+    ULONG n = 0;
+    if (offset.QuadPart < bytes_.size()) {
+      n = static_cast<ULONG>(std::min<ULONGLONG>(count, bytes_.size() - offset.QuadPart));
+      CopyMemory(into, bytes_.data() + offset.QuadPart, n);
+    }
+    if (read) *read = n;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE WriteAt(ULARGE_INTEGER offset, const void* from, ULONG count,
+                                    ULONG* written) override {
+    try {
+      if (offset.QuadPart + count > bytes_.size()) bytes_.resize(offset.QuadPart + count, '\0');
+    } catch (const std::bad_alloc&) {
+      return STG_E_MEDIUMFULL;
+    }
+    CopyMemory(bytes_.data() + offset.QuadPart, from, count);
+    if (written) *written = count;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Flush() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override {
+    try {
+      bytes_.resize(size.QuadPart, '\0');
+    } catch (const std::bad_alloc&) {
+      return STG_E_MEDIUMFULL;
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+    return STG_E_INVALIDFUNCTION;
+  }
+  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+    return STG_E_INVALIDFUNCTION;
+  }
+  HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
+    if (stat == nullptr) return E_POINTER;
+    *stat = STATSTG{};
+    stat->type = STGTY_LOCKBYTES;
+    stat->cbSize.QuadPart = bytes_.size();
+    return S_OK;
+  }
+
+ private:
+  std::vector<char> bytes_;
+  ULONG references_ = 1;
+};
+
 // The names of the direct children of `storage`, with their kinds.
 std::vector<std::pair<std::wstring, DWORD>> Children(IStorage* storage) {
   std::vector<std::pair<std::wstring, DWORD>> children;
@@ -146,8 +221,8 @@ XlsContainer::~XlsContainer() { delete storage_; }
 void XlsContainer::WriteWith(const std::string& path, std::string_view workbook) const {
   // Built in memory, then written into the file created here: a storage
   // opened on the path would create the file itself.
-  ComRef<ILockBytes> bytes;
-  MakeLockBytes(std::string(), bytes, path);
+  ComRef<ZeroedLockBytes> bytes;
+  *bytes.put() = new ZeroedLockBytes;
   ComRef<IStorage> out;
   HRESULT result =
       StgCreateDocfileOnILockBytes(bytes.get(), kWriteMode | STGM_CREATE, 0, out.put());
@@ -177,23 +252,9 @@ void XlsContainer::WriteWith(const std::string& path, std::string_view workbook)
   if (FAILED(result)) ThrowWriteError(path, result);
   out.Reset();
 
-  STATSTG size{};
-  HGLOBAL memory = nullptr;
-  if (FAILED(bytes->Stat(&size, STATFLAG_NONAME)) ||
-      FAILED(GetHGlobalFromILockBytes(bytes.get(), &memory))) {
-    throw WorkbookError("cannot write " + path + ": out of memory");
-  }
-  const void* at = GlobalLock(memory);
-  if (!at) throw WorkbookError("cannot write " + path + ": out of memory");
-  try {
-    NewFile file(path);
-    file.Write(static_cast<const char*>(at), static_cast<std::size_t>(size.cbSize.QuadPart));
-    file.Close();
-  } catch (...) {
-    GlobalUnlock(memory);
-    throw;
-  }
-  GlobalUnlock(memory);
+  NewFile file(path);
+  file.Write(bytes->Bytes().data(), bytes->Bytes().size());
+  file.Close();
 }
 
 }  // namespace korvan::xls
