@@ -1,27 +1,37 @@
 // A headless Chromium that loads result pages the way a desktop browser does:
-// it runs the page's scripts and keeps the cookies its sites set.
+// it runs the page's scripts and keeps the cookies its sites set. On Linux
+// it is Debian's chromium; on Windows, Chrome or else Edge.
 //
 // How it is driven: Chromium's remote-debugging protocol over the pipe that
-// --remote-debugging-pipe opens on the child's descriptors 3 and 4 (one
-// socket pair here), JSON messages separated by NUL bytes. One long-lived
-// browser process serves every page of its client: a page costs one
-// navigation in an open tab, so its time stays close to the browser's own
-// load time, and the cookie store of the browser's profile is kept across
-// pages as in any browser. No port is opened and no WebSocket or WebDriver
-// server sits in between; one headless process per page would pay the
-// browser's start-up on every page and lose its cookies.
+// --remote-debugging-pipe opens, JSON messages separated by NUL bytes. On
+// Linux the pipe is the child's descriptors 3 and 4 (one socket pair here);
+// on Windows it is two inherited pipe handles, named by
+// --remote-debugging-io-pipes and also given as the C runtime's descriptors
+// 3 and 4 for browsers older than that switch. One long-lived browser
+// process serves every page of its client: a page costs one navigation in
+// an open tab, so its time stays close to the browser's own load time, and
+// the cookie store of the browser's profile is kept across pages as in any
+// browser. No port is opened and no WebSocket or WebDriver server sits in
+// between; one headless process per page would pay the browser's start-up
+// on every page and lose its cookies.
 //
 // The browser starts at the first LoadPage, in a new profile folder
-// "korvan-browser-<pid>-XXXXXX" under $TMPDIR (or /tmp), and in a process
-// group of its own. It ends with korvan however korvan ends: it gets SIGKILL
-// when korvan is gone (parent-death signal), its helpers end when its
-// protocol pipe closes, and a small guard shell, started beside it in a
-// session of its own, waits for korvan's end, kills the browser's group and
-// removes the profile folder (kill -9 of korvan included). A folder whose
-// korvan died with its guard is removed by RemoveStaleBrowserProfiles.
+// "korvan-browser-<pid>-<unique>" in the folder for temporary files ($TMPDIR
+// or /tmp; Windows' own). It ends with korvan however korvan ends.
+// - Linux: it runs in a process group of its own and gets SIGKILL when
+//   korvan is gone (parent-death signal); its helpers end when its protocol
+//   pipe closes; a small guard shell, started beside it in a session of its
+//   own, waits for korvan's end, kills the browser's group and removes the
+//   profile folder (kill -9 of korvan included).
+// - Windows: it runs in a job object that ends every process in it when
+//   korvan's handle to the job closes, which the system does at korvan's
+//   end, whatever the end.
+// A folder whose korvan died before removing it is removed by
+// RemoveStaleBrowserProfiles.
 //
 // Proxies: http_proxy, https_proxy, all_proxy and no_proxy (or their upper
-// case names) become --proxy-server and --proxy-bypass-list. As root the
+// case names) become --proxy-server and --proxy-bypass-list; without them
+// the browser uses the system's proxy settings. As root on Linux the
 // browser's sandbox cannot start, so then, and only then, it runs without.
 //
 // Threads: a BrowserClient serves one call at a time (calls are serialised
@@ -36,8 +46,8 @@
 
 namespace korvan {
 
-// The Debian package that gives korvan its browser; empty where korvan drives
-// no browser (Windows, for now), so that nothing is suggested there.
+// The Debian package that gives korvan its browser; empty on Windows, where
+// the browser is not a package.
 #ifdef _WIN32
 inline constexpr const char* kBrowserPackage = "";
 #else
@@ -78,8 +88,9 @@ class BrowserClient {
   virtual pid_t ProcessId() const = 0;
 };
 
-// The browser executable on this machine (the headless shell first, then
-// the full chromium), or empty when neither is installed.
+// The browser executable on this machine, or empty when none is installed.
+// Linux: the headless shell first, then the full chromium. Windows: Chrome,
+// then Edge, as registered under "App Paths" or in their usual folders.
 std::string FindBrowserExecutable();
 
 // A client of the browser at `executable`; starts nothing yet.

@@ -19,15 +19,12 @@
 
 #include "platform/browser_client.h"
 #include "platform/browser_process.h"
-#include "platform/proxy_environment.h"
 
 namespace korvan {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr const char* kProfilePrefix = "korvan-browser-";
 
 // The guard: reads the browser's process group from its first line, waits
 // until korvan's end of the pipe closes (korvan ended, however), then kills
@@ -99,9 +96,19 @@ void ChildDescriptors(int input, int protocol) {
   sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
+// The POSIX side of a running browser.
+struct PosixProcess {
+  pid_t pid = 0;      // also the id of its process group; 0: not running
+  int pipe_fd = -1;   // our end of the protocol pipe (a socket)
+  int guard_fd = -1;  // write end of the guard's pipe; closing it ends the guard
+  pid_t guard_pid = 0;
+  bool reaped = false;  // the browser's exit status has been collected
+  std::string profile;  // the profile folder
+};
+
 // The guard, in a session of its own so that a terminal's signals to
 // korvan's group leave it running. Sets its pipe's write end and its pid.
-void StartGuard(BrowserProcess& process) {
+void StartGuard(PosixProcess& process) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
   const std::string& profile = process.profile;
@@ -124,33 +131,13 @@ void StartGuard(BrowserProcess& process) {
 
 std::vector<std::string> BrowserArguments(const std::string& executable,
                                           const std::string& profile) {
-  std::vector<std::string> args = {
-      executable,
-      "--remote-debugging-pipe",
-      "--user-data-dir=" + profile,
-      "--no-first-run",
-      "--no-default-browser-check",
-      // Without these the browser calls Google's services at start and keeps
-      // retrying on a closed network.
-      "--disable-background-networking",
-      "--disable-component-update",
-      "--disable-sync",
-      "--disable-default-apps",
-      "--disable-extensions",
-      "--disable-breakpad",
-      "--disable-gpu",
-      "--mute-audio",
-      "--lang=zh-CN",
-  };
+  std::vector<std::string> args = {executable};
+  for (std::string& s : CommonBrowserSwitches(profile)) args.push_back(std::move(s));
   // The full browser needs to be told; the headless shell has no window.
   if (fs::path(executable).filename() != "chromium-headless-shell") {
     args.push_back("--headless");
   }
   if (geteuid() == 0) args.push_back("--no-sandbox");  // its sandbox refuses root
-  for (std::string& s :
-       BrowserProxySwitches([](const char* name) -> const char* { return std::getenv(name); })) {
-    args.push_back(std::move(s));
-  }
   args.push_back("about:blank");
   return args;
 }
@@ -175,39 +162,7 @@ pid_t ForkBrowser(const std::vector<std::string>& args, int child_end) {
   });
 }
 
-// A proxy of the curl-style variables in the form Chromium takes.
-std::string ProxyServer(std::string v) {
-  for (auto [curl, chromium] :
-       {std::pair{"socks5h://", "socks5://"}, {"socks4a://", "socks4://"}}) {
-    if (v.rfind(curl, 0) == 0) v = chromium + v.substr(std::strlen(curl));
-  }
-  return v;
-}
-
 }  // namespace
-
-std::vector<std::string> BrowserProxySwitches(const char* (*env)(const char* name)) {
-  const ProxyVariables proxies = ReadProxyVariables(env);
-  if (!proxies.Set() || proxies.no_proxy_for_all) return {};
-  const std::string http = ProxyServer(proxies.http);
-  const std::string https = ProxyServer(proxies.https);
-  std::string bypass;
-  for (const std::string& item : proxies.no_proxy) {
-    // curl's "example.com" covers the domain and every host below it.
-    const bool name = item.find_first_not_of("0123456789.:/[]") != std::string::npos &&
-                      item.find('/') == std::string::npos;
-    bypass += item + ";";
-    if (name) bypass += "*." + item + ";";
-  }
-  // curl sends loopback addresses to the proxy unless no_proxy names them;
-  // Chromium would not, without this rule.
-  bypass += "<-loopback>";
-
-  std::string server;
-  if (!http.empty()) server += "http=" + http;
-  if (!https.empty()) server += (server.empty() ? "" : ";") + std::string("https=") + https;
-  return {"--proxy-server=" + server, "--proxy-bypass-list=" + bypass};
-}
 
 std::string FindBrowserExecutable() {
   // The programs themselves, not the /usr/bin wrappers: the headless
@@ -224,8 +179,8 @@ void RemoveStaleBrowserProfiles() {
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(TempFolder(), ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind(kProfilePrefix, 0) != 0) continue;
-    const long pid = std::strtol(name.c_str() + std::strlen(kProfilePrefix), nullptr, 10);
+    if (name.rfind(kBrowserProfilePrefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + std::strlen(kBrowserProfilePrefix), nullptr, 10);
     if (pid <= 0 || pid == getpid()) continue;
     if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // owner alive
     std::error_code ignored;
@@ -233,51 +188,11 @@ void RemoveStaleBrowserProfiles() {
   }
 }
 
-bool StartBrowserProcess(const std::string& executable, BrowserProcess& process,
-                         std::string& error) {
-  std::string pattern =
-      (TempFolder() / (kProfilePrefix + std::to_string(getpid()) + "-XXXXXX")).string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    error = "cannot make the browser's profile folder in " + TempFolder().string() + ": " +
-            std::strerror(errno);
-    return false;
-  }
-  process = BrowserProcess{};
-  process.profile = pattern;
-  StartGuard(process);
-  int pair[2];
-  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
-    error = std::string("cannot open the browser's pipe: ") + std::strerror(errno);
-    EndBrowserProcess(process);
-    return false;
-  }
-  process.pipe_fd = pair[0];
-  process.pid = ForkBrowser(BrowserArguments(executable, process.profile), pair[1]);
-  close(pair[1]);
-  if (process.pid <= 0) {
-    process.pid = 0;
-    error = "cannot start " + executable + ": " + std::strerror(errno);
-    EndBrowserProcess(process);
-    return false;
-  }
-  if (process.guard_fd >= 0) {
-    const std::string line = std::to_string(process.pid) + "\n";
-    if (write(process.guard_fd, line.data(), line.size()) < 0) {
-      // The guard is gone; the folder is still removed by EndBrowserProcess
-      // or, after a kill, at the next start.
-    }
-  }
-  return true;
-}
+namespace {
 
-bool BrowserProcessEnded(BrowserProcess& process) {
-  if (process.pid == 0 || process.reaped) return true;
-  int status = 0;
-  if (waitpid(process.pid, &status, WNOHANG) == process.pid) process.reaped = true;
-  return process.reaped;
-}
-
-void EndBrowserProcess(BrowserProcess& process) {
+// Ends the browser and everything it started, removes its profile folder
+// and releases the descriptors; the record is empty afterwards.
+void EndProcess(PosixProcess& process) {
   if (process.pid > 0) {
     kill(-process.pid, SIGKILL);
     kill(process.pid, SIGKILL);
@@ -295,7 +210,73 @@ void EndBrowserProcess(BrowserProcess& process) {
     if (waitpid(process.guard_pid, nullptr, WNOHANG) != 0) break;
     usleep(10000);
   }
-  process = BrowserProcess{};
+  process = PosixProcess{};
+}
+
+class RunningBrowser final : public BrowserProcess {
+ public:
+  explicit RunningBrowser(PosixProcess process)
+      : process_(std::move(process)), pipe_(MakeSocketDevToolsPipe(process_.pipe_fd)) {
+    process_.pipe_fd = -1;  // owned by pipe_ now
+  }
+  ~RunningBrowser() override {
+    pipe_.reset();
+    EndProcess(process_);
+  }
+
+  pid_t Pid() const override { return process_.pid; }
+
+  bool Ended() override {
+    if (process_.reaped) return true;
+    int status = 0;
+    if (waitpid(process_.pid, &status, WNOHANG) == process_.pid) process_.reaped = true;
+    return process_.reaped;
+  }
+
+  DevToolsPipe& Pipe() override { return *pipe_; }
+
+ private:
+  PosixProcess process_;
+  std::unique_ptr<DevToolsPipe> pipe_;
+};
+
+}  // namespace
+
+std::unique_ptr<BrowserProcess> StartBrowserProcess(const std::string& executable,
+                                                    std::string& error) {
+  std::string pattern =
+      (TempFolder() / (kBrowserProfilePrefix + std::to_string(getpid()) + "-XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr) {
+    error = "cannot make the browser's profile folder in " + TempFolder().string() + ": " +
+            std::strerror(errno);
+    return nullptr;
+  }
+  PosixProcess process;
+  process.profile = pattern;
+  StartGuard(process);
+  int pair[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
+    error = std::string("cannot open the browser's pipe: ") + std::strerror(errno);
+    EndProcess(process);
+    return nullptr;
+  }
+  process.pipe_fd = pair[0];
+  process.pid = ForkBrowser(BrowserArguments(executable, process.profile), pair[1]);
+  close(pair[1]);
+  if (process.pid <= 0) {
+    process.pid = 0;
+    error = "cannot start " + executable + ": " + std::strerror(errno);
+    EndProcess(process);
+    return nullptr;
+  }
+  if (process.guard_fd >= 0) {
+    const std::string line = std::to_string(process.pid) + "\n";
+    if (write(process.guard_fd, line.data(), line.size()) < 0) {
+      // The guard is gone; the folder is still removed when the browser
+      // ends or, after a kill, at the next start.
+    }
+  }
+  return std::make_unique<RunningBrowser>(std::move(process));
 }
 
 }  // namespace korvan

@@ -1,11 +1,5 @@
 #include "platform/devtools_pipe.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "platform/http_client.h"
 
 namespace korvan {
@@ -17,23 +11,13 @@ constexpr std::size_t kMaxMessageBytes = 8 * kMaxBodyBytes;
 
 }  // namespace
 
-DevToolsPipe::~DevToolsPipe() {
-  if (fd_ >= 0) close(fd_);
-}
-
 int DevToolsPipe::Send(const std::string& method, const nlohmann::json& params,
                        const std::string& session) {
   nlohmann::json message = {{"id", ++last_id_}, {"method", method}, {"params", params}};
   if (!session.empty()) message["sessionId"] = session;
   std::string data = message.dump();
   data.push_back('\0');
-  for (std::size_t sent = 0; sent < data.size();) {
-    const ssize_t n = send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return 0;
-    sent += static_cast<std::size_t>(n);
-  }
-  return last_id_;
+  return WriteAll(data) ? last_id_ : 0;
 }
 
 DevToolsPipe::ReadStatus DevToolsPipe::Read(Clock::time_point deadline, nlohmann::json& message) {
@@ -47,19 +31,8 @@ DevToolsPipe::ReadStatus DevToolsPipe::Read(Clock::time_point deadline, nlohmann
     }
     scanned_ = buffer_.size();
     if (buffer_.size() > kMaxMessageBytes) return ReadStatus::kClosed;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    if (left <= 0) return ReadStatus::kTimeLimit;
-    pollfd p{fd_, POLLIN, 0};
-    const int ready = poll(&p, 1, static_cast<int>(left));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) return ReadStatus::kClosed;
-    if (ready == 0) continue;
-    char chunk[65536];
-    const ssize_t n = recv(fd_, chunk, sizeof chunk, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return ReadStatus::kClosed;
-    buffer_.append(chunk, static_cast<std::size_t>(n));
+    const ReadStatus status = ReadSome(deadline, buffer_);
+    if (status != ReadStatus::kMessage) return status;
   }
 }
 

@@ -18,6 +18,14 @@ class Handle {
   ~Handle() { Close(); }
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
+  Handle(Handle&& other) noexcept : handle_(other.release()) {}
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.release();
+    }
+    return *this;
+  }
   HANDLE get() const { return handle_; }
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
   HANDLE release() {

@@ -1,8 +1,9 @@
+#include "platform/browser_client.h"
+
 #include <atomic>
 #include <memory>
 #include <mutex>
 
-#include "platform/browser_client.h"
 #include "platform/browser_process.h"
 #include "platform/devtools_pipe.h"
 #include "platform/http_client.h"
@@ -55,8 +56,8 @@ class ChromiumClient final : public BrowserClient {
 
   BrowserPage LoadPage(const std::string& url, long limit_ms) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (process_.pid != 0 && BrowserProcessEnded(process_)) End();
-    if (process_.pid == 0) {
+    if (process_ && process_->Ended()) End();
+    if (!process_) {
       std::string error;
       if (!Start(error)) return Failed(BrowserFailure::kNoBrowser, error);
     }
@@ -74,10 +75,9 @@ class ChromiumClient final : public BrowserClient {
   }
 
   bool Start(std::string& error) {
-    if (!StartBrowserProcess(executable_, process_, error)) return false;
-    pid_.store(process_.pid, std::memory_order_release);
-    pipe_ = std::make_unique<DevToolsPipe>(process_.pipe_fd);
-    process_.pipe_fd = -1;  // owned by pipe_ now
+    process_ = StartBrowserProcess(executable_, error);
+    if (!process_) return false;
+    pid_.store(process_->Pid(), std::memory_order_release);
     json version;
     if (!Call("Browser.getVersion", {}, "", After(kStartLimitMs), version)) {
       error = "the browser " + executable_ + " did not start";
@@ -97,9 +97,10 @@ class ChromiumClient final : public BrowserClient {
     return true;
   }
 
+  DevToolsPipe& Pipe() { return process_->Pipe(); }
+
   void End() {
-    pipe_.reset();
-    EndBrowserProcess(process_);
+    process_.reset();
     pid_.store(0, std::memory_order_release);
     target_.clear();
     session_.clear();
@@ -110,10 +111,10 @@ class ChromiumClient final : public BrowserClient {
   // not come.
   bool Call(const std::string& method, const json& params, const std::string& session,
             Clock::time_point deadline, json& result) {
-    const int id = pipe_->Send(method, params, session);
+    const int id = Pipe().Send(method, params, session);
     if (id == 0) return false;
     json message;
-    while (pipe_->Read(deadline, message) == ReadStatus::kMessage) {
+    while (Pipe().Read(deadline, message) == ReadStatus::kMessage) {
       if (message.value("id", 0) != id) continue;
       if (message.contains("error")) return false;
       result = message.value("result", json::object());
@@ -192,11 +193,11 @@ class ChromiumClient final : public BrowserClient {
   BrowserPage Navigate(const std::string& url, long limit_ms) {
     const auto deadline = After(limit_ms);
     Navigation nav;
-    nav.navigate_id = pipe_->Send("Page.navigate", {{"url", url}}, session_);
+    nav.navigate_id = Pipe().Send("Page.navigate", {{"url", url}}, session_);
     if (nav.navigate_id == 0) return Crashed("the browser ended");
     json message;
     for (;;) {
-      const ReadStatus status = pipe_->Read(deadline, message);
+      const ReadStatus status = Pipe().Read(deadline, message);
       if (status == ReadStatus::kTimeLimit) return TimeLimitPassed(limit_ms);
       if (status == ReadStatus::kClosed) return Crashed("the browser ended during the page");
       if (CrashEvent(message) && message.value("sessionId", "") == session_) {
@@ -219,7 +220,7 @@ class ChromiumClient final : public BrowserClient {
         Observe(message, nav);
       }
       if (nav.replied && nav.loaded && nav.read_id == 0) {
-        nav.read_id = pipe_->Send(
+        nav.read_id = Pipe().Send(
             "Runtime.evaluate",
             {{"expression", kReadDocument}, {"awaitPromise", true}, {"returnByValue", true}},
             session_);
@@ -261,9 +262,8 @@ class ChromiumClient final : public BrowserClient {
 
   std::mutex mutex_;  // one page at a time
   const std::string executable_;
-  BrowserProcess process_;
+  std::unique_ptr<BrowserProcess> process_;  // null: no browser runs
   std::atomic<pid_t> pid_{0};
-  std::unique_ptr<DevToolsPipe> pipe_;
   std::string user_agent_;
   std::string target_;   // the tab; also the id of its main frame
   std::string session_;  // the protocol session attached to the tab
