@@ -84,10 +84,11 @@ class ChromiumClient final : public BrowserClient {
       End();
       return false;
     }
-    // Sites answer "HeadlessChrome" differently from the desktop browser.
+    // Sites answer "HeadlessChrome" (Edge: "HeadlessEdg") differently from
+    // the desktop browser.
     user_agent_ = version.value("userAgent", "");
-    if (const std::size_t at = user_agent_.find("HeadlessChrome"); at != std::string::npos) {
-      user_agent_.replace(at, 14, "Chrome");
+    for (std::size_t at; (at = user_agent_.find("Headless")) != std::string::npos;) {
+      user_agent_.erase(at, 8);
     }
     if (!OpenTab()) {
       error = "the browser " + executable_ + " did not open a page";

@@ -64,6 +64,7 @@ TEST(BrowserClientWin32Test, PagesLoadFailuresAreToldAndTheBrowserIsReplacedAndE
   EXPECT_EQ(first.final_url, "http://example.test/first");
   EXPECT_NE(first.html.find("<p>http://example.test/first</p>"), std::string::npos) << first.html;
   EXPECT_NE(first.html.find(" Chrome/143.0.0.0 "), std::string::npos) << first.html;
+  EXPECT_EQ(first.html.find("Headless"), std::string::npos) << first.html;
   EXPECT_EQ(OwnProfiles(), 1);
   const pid_t pid = browser->ProcessId();
 
