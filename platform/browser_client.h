@@ -46,12 +46,15 @@
 
 namespace korvan {
 
-// The Debian package that gives korvan its browser; empty on Windows, where
-// the browser is not a package.
+// The Debian package that gives korvan its browser (empty on Windows, where
+// the browser is not a package), and what a user without a browser is told
+// to install (UTF-8).
 #ifdef _WIN32
 inline constexpr const char* kBrowserPackage = "";
+inline constexpr const char* kBrowserInstallHint = "请安装 Chrome 或 Edge 浏览器";
 #else
 inline constexpr const char* kBrowserPackage = "chromium-headless-shell";
+inline constexpr const char* kBrowserInstallHint = "请安装软件包 【chromium-headless-shell】";
 #endif
 
 enum class BrowserFailure {

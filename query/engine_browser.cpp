@@ -35,11 +35,9 @@ BrowserClient* BrowserOf(const TTheardParam& engine) {
   if (b.executable->empty()) {
     if (!b.notice_given) {
       b.notice_given = true;
-      std::string notice = "未找到浏览器，需要浏览器的搜索引擎改用普通方式获取";
-      if (*kBrowserPackage != '\0') {
-        notice += std::string("；请安装软件包 【") + kBrowserPackage + "】";
-      }
-      MessageQueue.Add(Utf8ToCp936(notice));
+      MessageQueue.Add(
+          Utf8ToCp936(std::string("未找到浏览器，需要浏览器的搜索引擎改用普通方式获取；") +
+                      kBrowserInstallHint));
     }
     return nullptr;
   }

@@ -679,7 +679,8 @@ class ClientComponentWithoutBrowser(E2eCase):
     def test_client_component_reads_pages_and_keeps_cookies(self):
         self.web.cookie_hosts = {ALPHA, BETA}
         run = self.run_alpha_by_client_beta_by_server()
-        self.assertIn("未找到浏览器，需要浏览器的搜索引擎改用普通方式获取", run.lines)
+        self.assertIn("未找到浏览器，需要浏览器的搜索引擎改用普通方式获取；"
+                      "请安装 Chrome 或 Edge 浏览器", run.lines)
         self.assertEqual(self.folder.read_workbook()["site-a.test"][1:], [
             [DAY, TIME, "Alpha", "3", "?"],
             [DAY, TIME, "Beta", "3", "?"],
