@@ -10,6 +10,7 @@
 
 #include <sys/types.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,13 @@ namespace korvan {
 // Profile folders are "<prefix><korvan's pid>-<unique part>" in the folder
 // for temporary files.
 inline constexpr const char* kBrowserProfilePrefix = "korvan-browser-";
+
+// The folder for temporary files, which holds the profile folders.
+std::filesystem::path BrowserTempFolder();
+
+// True when no process `pid` runs; one that cannot be looked at counts as
+// running.
+bool ProcessGone(unsigned long pid);
 
 class BrowserProcess {
  public:

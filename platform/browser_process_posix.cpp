@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <future>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -32,11 +33,6 @@ namespace fs = std::filesystem;
 constexpr const char* kGuardScript =
     "read -r group; while read -r _; do :; done; "
     "[ -n \"$group\" ] && kill -s KILL -- \"-$group\" 2>/dev/null; rm -rf -- \"$1\"";
-
-fs::path TempFolder() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir != nullptr && dir[0] == '/' ? fs::path(dir) : fs::path("/tmp");
-}
 
 // Runs `fork_child` on one thread that lives as long as the process. A
 // child's parent-death signal fires when the thread that forked it ends, not
@@ -162,34 +158,6 @@ pid_t ForkBrowser(const std::vector<std::string>& args, int child_end) {
   });
 }
 
-}  // namespace
-
-std::string FindBrowserExecutable() {
-  // The programs themselves, not the /usr/bin wrappers: the headless
-  // shell's wrapper stays as the parent, and the parent-death signal and
-  // the process group must reach the browser.
-  for (const char* path :
-       {"/usr/lib/chromium/chromium-headless-shell", "/usr/lib/chromium/chromium"}) {
-    if (access(path, X_OK) == 0) return path;
-  }
-  return {};
-}
-
-void RemoveStaleBrowserProfiles() {
-  std::error_code ec;
-  for (const fs::directory_entry& entry : fs::directory_iterator(TempFolder(), ec)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind(kBrowserProfilePrefix, 0) != 0) continue;
-    const long pid = std::strtol(name.c_str() + std::strlen(kBrowserProfilePrefix), nullptr, 10);
-    if (pid <= 0 || pid == getpid()) continue;
-    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;  // owner alive
-    std::error_code ignored;
-    fs::remove_all(entry.path(), ignored);
-  }
-}
-
-namespace {
-
 // Ends the browser and everything it started, removes its profile folder
 // and releases the descriptors; the record is empty afterwards.
 void EndProcess(PosixProcess& process) {
@@ -242,12 +210,34 @@ class RunningBrowser final : public BrowserProcess {
 
 }  // namespace
 
+std::string FindBrowserExecutable() {
+  // The programs themselves, not the /usr/bin wrappers: the headless
+  // shell's wrapper stays as the parent, and the parent-death signal and
+  // the process group must reach the browser.
+  for (const char* path :
+       {"/usr/lib/chromium/chromium-headless-shell", "/usr/lib/chromium/chromium"}) {
+    if (access(path, X_OK) == 0) return path;
+  }
+  return {};
+}
+
+fs::path BrowserTempFolder() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir != nullptr && dir[0] == '/' ? fs::path(dir) : fs::path("/tmp");
+}
+
+bool ProcessGone(unsigned long pid) {
+  if (pid > static_cast<unsigned long>(std::numeric_limits<pid_t>::max())) return true;
+  return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
 std::unique_ptr<BrowserProcess> StartBrowserProcess(const std::string& executable,
                                                     std::string& error) {
   std::string pattern =
-      (TempFolder() / (kBrowserProfilePrefix + std::to_string(getpid()) + "-XXXXXX")).string();
+      (BrowserTempFolder() / (kBrowserProfilePrefix + std::to_string(getpid()) + "-XXXXXX"))
+          .string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    error = "cannot make the browser's profile folder in " + TempFolder().string() + ": " +
+    error = "cannot make the browser's profile folder in " + BrowserTempFolder().string() + ": " +
             std::strerror(errno);
     return nullptr;
   }

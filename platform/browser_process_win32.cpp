@@ -26,17 +26,10 @@ namespace {
 namespace fs = std::filesystem;
 using win32::Handle;
 
-fs::path TempFolder() {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-  return n > 0 && n <= MAX_PATH ? fs::path(std::wstring(buffer, n))
-                                : fs::path(L"C:\\Windows\\Temp");
-}
-
 // A new folder "korvan-browser-<pid>-<unique>" in the folder for temporary
 // files; empty when none can be made.
 fs::path MakeProfileFolder(DWORD& error) {
-  const fs::path temp = TempFolder();
+  const fs::path temp = BrowserTempFolder();
   const std::wstring prefix =
       WideFromUtf8(kBrowserProfilePrefix + std::to_string(GetCurrentProcessId()) + "-");
   static std::atomic<unsigned> counter{0};
@@ -155,14 +148,6 @@ class RunningBrowser final : public BrowserProcess {
   std::unique_ptr<DevToolsPipe> pipe_;
 };
 
-// A folder left by a korvan that no longer runs. A process that cannot be
-// opened for a reason other than its absence counts as running.
-bool OwnerEnded(DWORD pid) {
-  Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-  if (!process.valid()) return GetLastError() == ERROR_INVALID_PARAMETER;
-  return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-}
-
 std::wstring EnvironmentFolder(const wchar_t* name) {
   const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
   if (size == 0) return {};
@@ -214,17 +199,17 @@ std::string FindBrowserExecutable() {
   return {};
 }
 
-void RemoveStaleBrowserProfiles() {
-  std::error_code ec;
-  const std::string prefix = kBrowserProfilePrefix;
-  for (const fs::directory_entry& entry : fs::directory_iterator(TempFolder(), ec)) {
-    const std::string name = Utf8OfPath(entry.path().filename());
-    if (name.rfind(prefix, 0) != 0) continue;
-    const unsigned long pid = std::strtoul(name.c_str() + prefix.size(), nullptr, 10);
-    if (pid == 0 || pid == GetCurrentProcessId() || !OwnerEnded(pid)) continue;
-    std::error_code ignored;
-    fs::remove_all(entry.path(), ignored);
-  }
+fs::path BrowserTempFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  return n > 0 && n <= MAX_PATH ? fs::path(std::wstring(buffer, n))
+                                : fs::path(L"C:\\Windows\\Temp");
+}
+
+bool ProcessGone(unsigned long pid) {
+  Handle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  if (!process.valid()) return GetLastError() == ERROR_INVALID_PARAMETER;
+  return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
 }
 
 std::unique_ptr<BrowserProcess> StartBrowserProcess(const std::string& executable,
@@ -232,8 +217,8 @@ std::unique_ptr<BrowserProcess> StartBrowserProcess(const std::string& executabl
   DWORD folder_error = 0;
   const fs::path profile = MakeProfileFolder(folder_error);
   if (profile.empty()) {
-    error = "cannot make the browser's profile folder in " + Utf8OfPath(TempFolder()) + ": " +
-            win32::SystemErrorText(folder_error);
+    error = "cannot make the browser's profile folder in " + Utf8OfPath(BrowserTempFolder()) +
+            ": " + win32::SystemErrorText(folder_error);
     return nullptr;
   }
   auto fail = [&](const std::string& what) -> std::unique_ptr<BrowserProcess> {

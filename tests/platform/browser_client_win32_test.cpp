@@ -29,14 +29,17 @@ std::string FakeBrowser() {
   return path;
 }
 
-int OwnProfiles() {
+// The profile folders of the korvan whose pid is `pid`.
+int ProfilesOf(DWORD pid) {
   int count = 0;
-  const std::string prefix = "korvan-browser-" + std::to_string(GetCurrentProcessId()) + "-";
+  const std::string prefix = "korvan-browser-" + std::to_string(pid) + "-";
   for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
     if (Utf8OfPath(entry.path().filename()).rfind(prefix, 0) == 0) ++count;
   }
   return count;
 }
+
+int OwnProfiles() { return ProfilesOf(GetCurrentProcessId()); }
 
 // True when the process `pid` ends within `ms` (or is already gone); one
 // that does not is ended here, so that a failing test leaves nothing running.
@@ -145,17 +148,9 @@ TEST(BrowserClientWin32Test, TheBrowserEndsWithAKilledKorvanAndItsFolderGoesLate
   ASSERT_NE(helper, 0u);
   EXPECT_TRUE(EndsWithin(browser, 5000)) << "the browser outlived korvan";
   EXPECT_TRUE(EndsWithin(helper, 5000)) << "the browser's helper outlived korvan";
-  const std::string left = "korvan-browser-" + std::to_string(info.dwProcessId) + "-";
-  auto profiles_left = [&left] {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
-      if (Utf8OfPath(entry.path().filename()).rfind(left, 0) == 0) ++count;
-    }
-    return count;
-  };
-  EXPECT_EQ(profiles_left(), 1);
+  EXPECT_EQ(ProfilesOf(info.dwProcessId), 1);
   RemoveStaleBrowserProfiles();
-  EXPECT_EQ(profiles_left(), 0);
+  EXPECT_EQ(ProfilesOf(info.dwProcessId), 0);
   fs::remove(out);
 }
 
